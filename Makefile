@@ -1,0 +1,18 @@
+# Quick start:  make demo   (a whole update run on the bundled demo)
+#               make test   (installs what is missing, builds, runs every test)
+.PHONY: setup build test test-quick clean
+
+setup:
+	scripts/setup.sh
+
+build: setup
+	for p in host win32 win64; do cmake --preset $$p >/dev/null && cmake --build --preset $$p || exit 1; done
+
+test:
+	scripts/test.sh
+
+test-quick:
+	scripts/test.sh --quick
+
+clean:
+	rm -rf build

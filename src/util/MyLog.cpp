@@ -1,0 +1,338 @@
+#include "MyLog.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include "WinHandles.h"
+#else
+#include <dirent.h>
+#include <fnmatch.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+#endif
+
+CMyLog* g_pMyLog = nullptr;
+
+namespace {
+struct LevelEntry {
+  int number;
+  const char* name;
+};
+// Searched in this order; the marker names every unknown number.
+const LevelEntry kLevels[] = {
+    {LOG_DEBUG, "DEBUG"}, {LOG_INFO, "INFO"},   {LOG_WARN, "WARN"},
+    {LOG_ERROR, "ERROR"}, {LOG_FATAL, "FATAL"}, {LOG_UNKNOWN, "UNKNOWN"},
+};
+constexpr size_t kMessageBufferSize = 4096;
+
+unsigned long CurrentThreadNumber() {
+#ifdef _WIN32
+  return ::GetCurrentThreadId();
+#else
+  return static_cast<unsigned long>(::getpid());
+#endif
+}
+
+bool MakeDirectory(const std::string& path, bool* alreadyExists) {
+#ifdef _WIN32
+  if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
+  *alreadyExists = ::GetLastError() == ERROR_ALREADY_EXISTS;
+  return false;
+#else
+  std::string native = path;
+  for (char& c : native) if (c == '\\') c = '/';
+  if (::mkdir(native.c_str(), 0777) == 0) return true;
+  *alreadyExists = errno == EEXIST;
+  return false;
+#endif
+}
+
+// Names of the files in folder that match the wildcard pattern.
+std::vector<std::string> ListMatching(const std::string& folder, const std::string& pattern) {
+  std::vector<std::string> names;
+#ifdef _WIN32
+  WIN32_FIND_DATAA data;
+  UniqueFindHandle find(::FindFirstFileA((folder + "\\" + pattern).c_str(), &data));
+  if (!find) return names;
+  do {
+    names.emplace_back(data.cFileName);
+  } while (::FindNextFileA(find.get(), &data));
+#else
+  std::string native = folder;
+  for (char& c : native) if (c == '\\') c = '/';
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) return names;
+  while (dirent* entry = ::readdir(dir)) {
+    if (::fnmatch(pattern.c_str(), entry->d_name, 0) == 0) names.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+#endif
+  return names;
+}
+
+bool RemoveFile(const std::string& path) {
+#ifdef _WIN32
+  return ::DeleteFileA(path.c_str()) != 0;
+#else
+  std::string native = path;
+  for (char& c : native) if (c == '\\') c = '/';
+  return ::unlink(native.c_str()) == 0;
+#endif
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+long DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const long era = (y >= 0 ? y : y - 399) / 400;
+  const long yoe = y - era * 400;
+  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(long z, int* y, int* m, int* d) {
+  z += 719468;
+  const long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long doe = z - era * 146097;
+  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long mp = (5 * doy + 2) / 153;
+  *d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  *y = static_cast<int>(yoe + era * 400 + (*m <= 2));
+}
+
+#ifndef _WIN32
+std::string NativePath(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  std::string native = path;
+  for (char& c : native) if (c == '\\') c = '/';
+  return native;
+#endif
+}
+#endif
+}  // namespace
+
+CMyLog::CMyLog() { Reset(); }
+
+CMyLog::~CMyLog() {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (m_pFile) std::fclose(m_pFile);
+  m_pFile = nullptr;
+}
+
+void CMyLog::Reset() {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (m_pFile) std::fclose(m_pFile);
+  m_pFile = nullptr;
+  m_strFolder.clear();
+  m_strPrefix.clear();
+  m_nRetentionDays = 0;
+  m_nMinLevel = 0;
+  m_nFileOk = 1;
+  m_nInitialised = 0;
+  m_nCurrentHour = -1;
+  m_nEncodeFlag = 1;
+}
+
+CMyLog::LocalTime CMyLog::Now() const {
+  if (m_clock) return m_clock();
+  LocalTime t{};
+#ifdef _WIN32
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+#else
+  timeval tv;
+  ::gettimeofday(&tv, nullptr);
+  tm local;
+  time_t seconds = tv.tv_sec;
+  ::localtime_r(&seconds, &local);
+  t = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+       local.tm_min,         local.tm_sec,     static_cast<int>(tv.tv_usec / 1000)};
+#endif
+  return t;
+}
+
+int16_t CMyLog::Init(const char* folder, const char* prefix, int16_t retentionDays,
+                     const char* minLevelName, int16_t encodeFlag) {
+  if (!folder) return -1;
+  if (!prefix) return -2;
+  if (retentionDays < 0) return -3;
+  if (!minLevelName) return -4;
+  const int level = GetLevelFromName(minLevelName);
+  if (level == LOG_UNKNOWN) return -5;
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (m_nInitialised == 1) return -6;
+  m_strFolder = folder;
+  m_strPrefix = prefix;
+  m_nRetentionDays = retentionDays;
+  m_nMinLevel = level;
+  m_nEncodeFlag = encodeFlag;
+  m_nInitialised = 1;
+  DeleteOldLogs();
+  return 0;
+}
+
+const char* CMyLog::GetLevelName(int level, char* out10) {
+  const char* name = kLevels[sizeof(kLevels) / sizeof(kLevels[0]) - 1].name;
+  for (const LevelEntry& entry : kLevels) {
+    if (entry.number == level) { name = entry.name; break; }
+  }
+  if (out10) {
+    std::strncpy(out10, name, 9);
+    out10[9] = '\0';
+    return out10;
+  }
+  return name;
+}
+
+int CMyLog::GetLevelFromName(const char* name) {
+  const size_t length = std::strlen(name);
+  for (const LevelEntry& entry : kLevels) {
+    if (entry.number == LOG_UNKNOWN) break;
+    // Compared over the length of the given text, as callers have always passed it.
+    if (std::strncmp(entry.name, name, length) == 0) return entry.number;
+  }
+  return LOG_UNKNOWN;
+}
+
+int16_t CMyLog::Log(int level, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int16_t result = LogV(level, format, args);
+  va_end(args);
+  return result;
+}
+
+int16_t CMyLog::LogV(int level, const char* format, va_list args) {
+  if (level < m_nMinLevel) return -1;
+  char message[kMessageBufferSize];
+  // vsnprintf truncates a longer message at 4095 bytes instead of overrunning.
+  std::vsnprintf(message, sizeof(message), format, args);
+  char levelName[10];
+  GetLevelName(level, levelName);
+  WriteLine(level, levelName, message);
+  return 0;
+}
+
+int16_t CMyLog::WriteLine(int /*level*/, const char* levelName, const char* message) {
+  if (m_nFileOk == 0 || m_nInitialised == 0) return 0;
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  const LocalTime t = Now();
+  if (m_nCurrentHour != t.hour) {
+    DeleteOldLogs();
+    if (OpenNewFile() != 0) return -1;
+    m_nCurrentHour = t.hour;
+  }
+  char head[64];
+  std::snprintf(head, sizeof(head), "%04d/%02d/%02d=%02d:%02d:%02d.%03d [%-5s] ", t.year, t.month, t.day,
+                t.hour, t.minute, t.second, t.millisecond, levelName);
+  std::string line = head;
+  line += message;
+  line += '\n';
+  if (m_nEncodeFlag == 1) {
+    for (char& c : line) c = static_cast<char>(255 - static_cast<unsigned char>(c));
+  }
+#ifdef _WIN32
+  // Text mode stores every 0x0A as CR LF, plain or inverted alike.
+  std::fwrite(line.data(), 1, line.size(), m_pFile);
+#else
+  std::string stored;
+  stored.reserve(line.size() + 4);
+  for (char c : line) {
+    if (c == '\n') stored += '\r';
+    stored += c;
+  }
+  std::fwrite(stored.data(), 1, stored.size(), m_pFile);
+#endif
+  std::fflush(m_pFile);
+  return 0;
+}
+
+int CMyLog::CreateLogDirectory() {
+  std::string folder = m_strFolder.substr(0, 260);
+  bool skippedRoot = false;
+  for (size_t i = 0; i < folder.size(); ++i) {
+    if (folder[i] != '\\') continue;
+    if (!skippedRoot) { skippedRoot = true; continue; }
+    bool exists = false;
+    if (!MakeDirectory(folder.substr(0, i), &exists) && !exists) return -1;
+  }
+  bool exists = false;
+  if (!MakeDirectory(folder, &exists) && !exists) return -1;
+  return 0;
+}
+
+int CMyLog::OpenNewFile() {
+  if (CreateLogDirectory() != 0) {
+    m_nInitialised = 0;
+    return -1;
+  }
+  const LocalTime t = Now();
+  char name[64];
+  std::snprintf(name, sizeof(name), "_%04d%02d%02d_%02d%02d%02d_%06lu.log", t.year, t.month, t.day, t.hour,
+                t.minute, t.second, CurrentThreadNumber());
+  const std::string path = m_strFolder + "\\" + m_strPrefix + name;
+  if (m_pFile) std::fclose(m_pFile);
+#ifdef _WIN32
+  m_pFile = std::fopen(path.c_str(), "at");
+#else
+  m_pFile = std::fopen(NativePath(path).c_str(), "ab");
+#endif
+  if (!m_pFile) {
+    m_nFileOk = 0;
+    return -2;
+  }
+  return 0;
+}
+
+int CMyLog::DeleteOldLogs() {
+  if (m_nRetentionDays < 1) return 0;
+  const LocalTime now = Now();
+  // Calendar arithmetic on the local date: no time zone rule can move it.
+  int year = 0, month = 0, day = 0;
+  CivilFromDays(DaysFromCivil(now.year, now.month, now.day) - m_nRetentionDays, &year, &month, &day);
+  const long limit = static_cast<long>(year) * 10000 + month * 100 + day;
+
+  int deleted = 0;
+  for (const std::string& name : ListMatching(m_strFolder, m_strPrefix + "_????????_*.log*")) {
+    const std::string datePart = name.substr(m_strPrefix.size() + 1, 8);
+    if (std::atol(datePart.c_str()) <= limit && RemoveFile(m_strFolder + "\\" + name)) ++deleted;
+  }
+  return deleted;
+}
+
+std::string CMyLog::LogLastErrorText() {
+#ifdef _WIN32
+  const DWORD code = ::GetLastError();
+  char buffer[512];
+  const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer,
+                                        sizeof(buffer), nullptr);
+  if (length > 0) {
+    buffer[length < sizeof(buffer) ? length : sizeof(buffer) - 1] = '\0';
+    std::string text = buffer;
+    Log(LOG_INFO, "CMyLog::LogLastErrorText> %s", text.c_str());
+    return text;
+  }
+  char fallback[64];
+  std::snprintf(fallback, sizeof(fallback), "ErrCode = %lu", ::GetLastError());
+  Log(LOG_INFO, "CMyLog::LogLastErrorText> FormatMessage() Fail, %s", fallback);
+  return fallback;
+#else
+  char fallback[64];
+  std::snprintf(fallback, sizeof(fallback), "ErrCode = %d", errno);
+  Log(LOG_INFO, "CMyLog::LogLastErrorText> FormatMessage() Fail, %s", fallback);
+  return fallback;
+#endif
+}

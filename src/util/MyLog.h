@@ -1,0 +1,70 @@
+#pragma once
+// The program's trace: one line per event, hourly files, optional byte
+// inversion, old files removed by the date in their name.
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+enum VantoLogLevel : int {
+  LOG_DEBUG = 1,
+  LOG_INFO = 2,
+  LOG_WARN = 3,
+  LOG_ERROR = 4,
+  LOG_FATAL = 5,
+  LOG_UNKNOWN = 100,
+};
+
+class CMyLog {
+ public:
+  CMyLog();
+  ~CMyLog();
+  CMyLog(const CMyLog&) = delete;
+  CMyLog& operator=(const CMyLog&) = delete;
+
+  int16_t Init(const char* folder, const char* prefix, int16_t retentionDays,
+               const char* minLevelName, int16_t encodeFlag);
+  int16_t Log(int level, const char* format, ...)
+#if defined(__GNUC__)
+      __attribute__((format(printf, 3, 4)))
+#endif
+      ;
+  int16_t LogV(int level, const char* format, va_list args);
+  int16_t WriteLine(int level, const char* levelName, const char* message);
+  // System text of the calling thread's last error; also logged.
+  std::string LogLastErrorText();
+
+  static const char* GetLevelName(int level, char* out10);
+  static int GetLevelFromName(const char* name);
+
+  int OpenNewFile();
+  int DeleteOldLogs();
+  int CreateLogDirectory();
+  void Reset();
+
+  // Test seam: the clock the writer reads (local time, milliseconds).
+  struct LocalTime { int year, month, day, hour, minute, second, millisecond; };
+  using ClockFn = LocalTime (*)();
+  void SetClockForTest(ClockFn clock) { m_clock = clock; }
+
+ private:
+  LocalTime Now() const;
+
+  std::string m_strFolder;
+  std::string m_strPrefix;
+  int32_t m_nRetentionDays = 0;
+  int32_t m_nMinLevel = 0;
+  FILE* m_pFile = nullptr;
+  int32_t m_nFileOk = 1;
+  int32_t m_nInitialised = 0;
+  int32_t m_nCurrentHour = -1;
+  int32_t m_nEncodeFlag = 1;
+  std::recursive_mutex m_lock;
+  ClockFn m_clock = nullptr;
+};
+
+// The process's log, owned by the application object; null before start-up
+// created it and after exit destroyed it. Code that can run before the log
+// exists tests it first.
+extern CMyLog* g_pMyLog;
