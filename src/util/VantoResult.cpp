@@ -1,0 +1,3 @@
+#include "VantoResult.h"
+
+int g_nResult = VANTO_SUCCESS;
