@@ -10,6 +10,7 @@
 #include <string>
 
 #include "config/VantoCfg.h"
+#include "http/HttpContext.h"
 #include "util/MyLog.h"
 #include "util/SpecialDirMap.h"
 #include "util/WinHandles.h"
@@ -46,6 +47,9 @@ class CVantoExeApp {
   void WriteDownloadDate();
 
   CVantoCfg* GetCfg() const { return m_pCfg.get(); }
+  // Shared session, connection and request flags of the run (from step 26
+  // on its flags are the live ones); null before and after.
+  CHttpContext* GetHttp() const { return m_pHttp.get(); }
   const std::string& GetVersion() const { return m_strVersion; }
 
   // Set by the self-update check after it started the updated copy.
@@ -78,6 +82,7 @@ class CVantoExeApp {
   std::string m_strVersion = "x, x, x, x";
   std::unique_ptr<CMyLog> m_pLog;  // g_pMyLog points here while it lives
   std::unique_ptr<CVantoCfg> m_pCfg;
+  std::unique_ptr<CHttpContext> m_pHttp;
   SpecialDirMap m_mapSpecialDir;
   UniqueHandle m_hMutex;
   ULONG_PTR m_gdiplusToken = 0;
