@@ -48,8 +48,9 @@ BLOCK = 4096
 #   close_after=N        GET: send N body bytes, then close the connection
 #   empty_body=True      GET: headers as usual, then close without a body
 #   slow=SECONDS         GET: pause this long after every 4096-byte block
+#   content_encoding=X   send Content-Encoding X without encoding the body
 #   times=K              the GET faults above hit only the first K GETs
-RULE_KEYS = {"methods", "status", "gzip", "chunked", "no_last_modified", "last_modified", "reset_after",
+RULE_KEYS = {"content_encoding", "methods", "status", "gzip", "chunked", "no_last_modified", "last_modified", "reset_after",
              "close_after", "empty_body", "slow", "times"}
 
 
@@ -57,7 +58,7 @@ class PublishServer:
     def __init__(self, root, port=0, tls=None, cert_dir=None):
         self.root = os.path.abspath(root)
         self.rules = {}
-        self.requests = []  # (method, path, headers dict)
+        self.requests = []  # (method, path, headers dict, request target as sent)
         self.lock = threading.Lock()
         self._gzip_cache = {}
         self._gzip_dir = tempfile.mkdtemp(prefix="publish_gz_")
@@ -94,11 +95,11 @@ class PublishServer:
 
     def count(self, method, path=None):
         with self.lock:
-            return sum(1 for m, p, _ in self.requests if m == method and (path is None or p == _normal(path)))
+            return sum(1 for m, p, _, _ in self.requests if m == method and (path is None or p == _normal(path)))
 
     def agents(self):
         with self.lock:
-            return [h.get("User-Agent", "") for _, _, h in self.requests]
+            return [h.get("User-Agent", "") for _, _, h, _ in self.requests]
 
     def _rule(self, path):
         with self.lock:
@@ -171,7 +172,7 @@ def _make_publish_handler(server):
         def _answer(self, head):
             path = _normal(self.path)
             with server.lock:
-                server.requests.append(("HEAD" if head else "GET", path, dict(self.headers.items())))
+                server.requests.append(("HEAD" if head else "GET", path, dict(self.headers.items()), self.path))
             rule = server._rule(path)
             method = "HEAD" if head else "GET"
             hits = method in rule.get("methods", "GET").split(",")
@@ -196,8 +197,8 @@ def _make_publish_handler(server):
             if not rule.get("no_last_modified"):
                 self.send_header("Last-Modified", rule.get("last_modified") or
                                  email.utils.formatdate(os.path.getmtime(local), usegmt=True))
-            if rule.get("gzip"):
-                self.send_header("Content-Encoding", "gzip")
+            if rule.get("gzip") or rule.get("content_encoding"):
+                self.send_header("Content-Encoding", rule.get("content_encoding") or "gzip")
             chunked = bool(rule.get("chunked"))
             if chunked:
                 self.send_header("Transfer-Encoding", "chunked")
