@@ -100,7 +100,7 @@ class HttpCase(harness.WineTestCase):
         parts = []
         for name in sorted(glob.glob(os.path.join(self.logdir, "*.log"))):
             with open(name, "rb") as f:
-                parts.append(f.read().decode("cp949", errors="replace"))
+                parts.append(f.read().replace(b"\r\n", b"\n").decode("cp949", errors="replace"))
         return "".join(parts)
 
     def download(self, rel, local, *options, date_flag=1, **kw):
