@@ -124,6 +124,21 @@ class VantoctlConfigTest(harness.WineTestCase if not NATIVE else unittest.TestCa
         self.assertEqual(values["SVR_HTTPS"], "0")
         self.assertEqual(values["DESKTOP_LINK_NAME"], "\"업데이트 관리\"")
 
+    def test_korean_file_names(self):
+        if NATIVE:
+            self.skipTest("CP949 file names are a Windows matter; Linux names are UTF-8")
+        os.makedirs(os.path.join(self.dir, "설정"), exist_ok=True)
+        ini = self.write(os.path.join("설정", "바탕.ini"), "[VANTO]\r\nTARGET_DIR=C:\\대상\r\n".encode("cp949"))
+        values, _ = self.dump("--ini", ini)
+        self.assertEqual(values["m_strCfgFilePath"], ini)
+        self.assertEqual(values["TARGET_DIR"], "C:\\대상")
+        out = self.path(os.path.join("설정", "암호.ini"))
+        code, _, err = self.vantoctl("ini", "encrypt", ini, out)
+        self.assertEqual(code, 0, err)
+        code, text, err = self.vantoctl("ini", "decrypt", out)
+        self.assertEqual((code, text), (0, "[VANTO]\r\nTARGET_DIR=C:\\대상\r\n".encode("cp949")))
+        self.assertEqual(err.strip(), b"decrypted=1")
+
     def test_encrypt_agrees_with_openssl(self):
         plain = "[VANTO]\r\nSVR_IP_ADDR=127.0.0.1\r\nDESKTOP_LINK_NAME=바탕화면\r\n".encode("cp949")
         reference = openssl_des_cbc(plain)
