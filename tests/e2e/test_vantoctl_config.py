@@ -182,6 +182,9 @@ class VantoctlConfigTest(harness.WineTestCase if not NATIVE else unittest.TestCa
         broken = self.write("broken.ini", b"#ENCRYPT#123456789")
         code, out, err = self.vantoctl("ini", "decrypt", broken)
         self.assertEqual((code, out, err.strip()), (0, b"#ENCRYPT#123456789", b"decrypted=0"))
+        values, err = self.dump("--ini", broken)
+        self.assertEqual(values["TIME_CHECK_SPAN"], "5")
+        self.assertIn(b"does not decrypt", err)
 
     def test_cmdline_file_long_line(self):
         fields = [""] * 40

@@ -7,7 +7,9 @@
 #include "CommandRegistry.h"
 #include "config/CfgNormalize.h"
 #include "config/CommandLine.h"
+#include "config/IniCrypt.h"
 #include "config/IniFileAccess.h"
+#include "config/IniReader.h"
 #include "config/VantoCfg.h"
 #include "util/Tokenizer.h"
 
@@ -44,6 +46,13 @@ int ShowIni(const std::string& path, const std::string& section) {
   std::string bytes;
   if (!IniFileExists(path) || !ReadIniFileBytes(path, &bytes))
     return VantoctlUsageError("cannot read INI file '" + path + "'");
+  int decrypted = 0;
+  const std::string text = GetIniFileContent(path, &decrypted);
+  if (decrypted == 0 && text.find(INI_ENCRYPT_MARKER) != std::string::npos)
+    std::fprintf(stderr,
+                 "vantoctl: warning: '%s' is marked as encrypted but does not decrypt; VantoExe "
+                 "reads it as it is\n",
+                 path.c_str());
   CVantoCfg cfg;
   cfg.m_strStartMode = "3";
   cfg.m_strCfgFilePath = path;
