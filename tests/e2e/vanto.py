@@ -55,9 +55,11 @@ def long_command_line(**fields):
 
 def decode_log(data):
     """Log bytes as text: byte-inverted files are turned back first."""
+    # Text mode turned every 0x0A byte into CR LF after the inversion.
+    data = data.replace(b"\r\n", b"\n")
     if data and data[0] == 0xFF - ord("2"):
         data = bytes(0xFF - b for b in data)
-    return data.replace(b"\r\n", b"\n").decode("cp949", errors="replace")
+    return data.decode("cp949", errors="replace")
 
 
 _SERVER_STARTED = False
