@@ -18,6 +18,7 @@
 #include "sync/ListFileReader.h"
 #include "sync/ServerFileInfoSeam.h"
 #include "util/MyLog.h"
+#include "util/RunDisplay.h"
 
 namespace {
 class QuietDisplay : public IRunDisplay {
