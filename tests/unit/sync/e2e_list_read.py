@@ -67,7 +67,10 @@ class ListRead(harness.WineTestCase):
                 path, kind, time, size, chunked, gzip, down = value.split("|")
                 out["lists"].setdefault(key, []).append(dict(path=path, kind=int(kind), time=time, size=size,
                                                              chunked=int(chunked), gzip=int(gzip), down=int(down)))
-        log = b"".join(open(p, "rb").read() for p in glob.glob(os.path.join(log_dir, "*.log")))
+        log = b""
+        for path in glob.glob(os.path.join(log_dir, "*.log")):
+            with open(path, "rb") as f:
+                log += f.read()
         out["log"] = log.replace(b"\r\n", b"\n").decode("cp949", errors="replace")
         return out
 
