@@ -66,13 +66,18 @@ _SERVER_STARTED = False
 
 
 def ensure_wineserver():
-    """A persistent Wine server with no pipes of ours: otherwise the first
-    Wine process starts one that inherits (and keeps) its output pipes."""
+    """A persistent Wine server and desktop holding no pipes of ours:
+    otherwise the first Wine program starts them, they inherit its output
+    pipes, and whoever reads those pipes waits for as long as they live."""
     global _SERVER_STARTED
     if not _SERVER_STARTED:
         e = harness.env()
-        subprocess.run([e["WINESERVER"], "-p"], env=e, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([e["WINESERVER"], "-p"], env=e, **quiet)
+        # The prefix's helper processes (desktop, services) likewise start
+        # with the first program that needs them and keep its descriptors.
+        driver = harness.exe_path("vanto_uidriver.exe")
+        subprocess.run([harness.loader_for(driver), driver, "desktop", "-"], env=e, timeout=120, **quiet)
         _SERVER_STARTED = True
 
 

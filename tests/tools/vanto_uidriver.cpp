@@ -5,6 +5,7 @@
 //   waitgone <folder> <timeout-ms>   waits until no process runs from <folder>
 //   list     <folder>                prints "pid path" of those processes
 //   kill     <folder>                terminates them
+//   desktop  -                       makes sure the prefix's desktop runs
 //   spawn    <exe> <tail-file>       starts exe with the command-line tail
 //       read from tail-file (CP949 bytes), prints the pid, does not wait
 // Exit code 0 done, 2 time-out or nothing found, 1 bad usage or failure.
@@ -196,6 +197,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"waitgone" && argc >= 4) return WaitGoneCommand(argv[2], std::wcstoul(argv[3], nullptr, 10));
   if (command == L"list") return ListCommand(argv[2], false);
   if (command == L"kill") return ListCommand(argv[2], true);
+  if (command == L"desktop") return ::GetDesktopWindow() ? 0 : 1;
   if (command == L"spawn" && argc >= 4) return SpawnCommand(argv[2], argv[3]);
   return 1;
 }
