@@ -1,0 +1,30 @@
+#pragma once
+// Reads the downloaded list file into the run's lists, with an update
+// decision per entry.
+#include <functional>
+#include <string>
+
+#include "sync/FileItemLists.h"
+#include "sync/LocalPathResolver.h"
+#include "sync/SyncSettings.h"
+
+class IRunDisplay;
+
+// Asks the server for an entry's time, size, chunked and gzip flags and
+// writes them into the item; 0 when the answer arrived. The run passes the
+// HTTP layer's GetServerFileInfo; tests pass a fake.
+using ServerFileInfoQuery = std::function<int(FileItem& item)>;
+
+struct ListReadContext {
+  SyncSettings settings;
+  SpecialDirMap specialDirs;
+  std::string systemDir;   // m_strSystemDir
+  std::string windowsDir;  // m_strWindowsDir
+  IRunDisplay* display = nullptr;
+  ServerFileInfoQuery queryServerFileInfo;
+};
+
+// Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME. Returns the number of
+// entries put on DownFileItemList (DEL entries included), -1 when the file
+// cannot be opened.
+int GetFileListFromListFile(CFileItemLists& lists, const ListReadContext& context);

@@ -1,0 +1,104 @@
+#include "sync/ListFileScanner.h"
+
+#include <cerrno>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "sync/ListLineParser.h"
+#include "util/Tokenizer.h"
+
+CListFileScanner::~CListFileScanner() { Close(); }
+
+bool CListFileScanner::Open(const std::string& path) {
+  Close();
+  m_strText.clear();
+  m_nPos = 0;
+  m_nLine = 1;
+  m_nLastError = 0;
+#ifdef _WIN32
+  m_pFile = std::fopen(path.c_str(), "rb");
+  if (!m_pFile) {
+    m_nLastError = static_cast<int>(::GetLastError());
+    return false;
+  }
+#else
+  std::string native = path;
+  for (char& c : native)
+    if (c == '\\') c = '/';
+  m_pFile = std::fopen(native.c_str(), "rb");
+  if (!m_pFile) {
+    m_nLastError = errno;
+    return false;
+  }
+#endif
+  // The same translation on every platform as the Windows runtime's text
+  // mode: CR before LF is dropped, Ctrl-Z is the end of the file.
+  std::string raw;
+  char block[4096];
+  size_t got;
+  while ((got = std::fread(block, 1, sizeof(block), m_pFile)) > 0) raw.append(block, got);
+  const size_t eof = raw.find('\x1a');
+  if (eof != std::string::npos) raw.resize(eof);
+  m_strText.reserve(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+    m_strText += raw[i];
+  }
+  return true;
+}
+
+bool CListFileScanner::ReadPiece(ListPiece& piece) {
+  if (m_nPos >= m_strText.size()) return false;
+  const size_t newline = m_strText.find('\n', m_nPos);
+  size_t end = newline == std::string::npos ? m_strText.size() : newline + 1;
+  if (end - m_nPos > kMaxPieceLength) end = m_nPos + kMaxPieceLength;
+  std::string raw = m_strText.substr(m_nPos, end - m_nPos);
+  m_nPos = end;
+  piece.line = m_nLine;
+  const bool endsLine = !raw.empty() && raw.back() == '\n';
+  if (endsLine) ++m_nLine;
+  // The line is a C string: a NUL byte ends it.
+  const size_t nul = raw.find('\0');
+  if (nul != std::string::npos) {
+    raw.resize(nul);
+  } else if (endsLine) {
+    raw.pop_back();
+  }
+  piece.text = raw;
+  return true;
+}
+
+int CListFileScanner::Close() {
+  if (!m_pFile) return 0;
+  const int result = std::fclose(m_pFile);
+  m_pFile = nullptr;
+  return result;
+}
+
+std::vector<std::string> SplitExcludeDirs(const std::string& excludeDirs) {
+  std::vector<std::string> tokens;
+  TokenizeString(tokens, ",", excludeDirs);
+  std::vector<std::string> prefixes;
+  for (const std::string& token : tokens)
+    if (!token.empty()) prefixes.push_back(token);
+  return prefixes;
+}
+
+ListLineOutcome PrepareListEntry(const std::string& line, FileItem& item, const ListEntryRules& rules) {
+  if (line.empty() || line[0] == '#' || line[0] == '!') return ListLineOutcome::Skipped;
+  ParseListLine(line, item);
+  if (item.m_strFilePath.empty()) return ListLineOutcome::NoServerPath;
+
+  if (item.m_strTargetPath.empty()) item.m_strTargetPath = item.m_strFilePath;
+  for (char& c : item.m_strTargetPath)
+    if (c == '/') c = '\\';
+  item.m_strLocalPath = item.m_strTargetPath;
+
+  for (const std::string& prefix : rules.excludePrefixes) {
+    if (item.m_strTargetPath.compare(0, prefix.size(), prefix) == 0) return ListLineOutcome::Excluded;
+  }
+  ResolveLocalPath(item, rules.paths);
+  return ListLineOutcome::Entry;
+}

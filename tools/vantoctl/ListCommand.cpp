@@ -1,0 +1,162 @@
+// vantoctl list check: shows, before a list file is published, how clients
+// will read every line of it. Uses the client's own reading code and makes
+// no server request.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#endif
+
+#include "CommandRegistry.h"
+#include "sync/ListFileScanner.h"
+#include "util/TextConv.h"
+
+namespace {
+const char kUsage[] = "list check PATH --target-dir DIR [--exclude-dirs TEXT] [--all-reg 0|1]";
+
+std::string JsonText(const std::string& cp949) {
+  const std::string utf8 = Cp949ToUtf8(cp949);
+  std::string out = "\"";
+  for (char ch : utf8) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x7f) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+#ifdef _WIN32
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
+  return path;
+}
+
+bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// This machine's folders for the special-directory tokens, as the client
+// finds them at start-up.
+void FillMachineFolders(LocalPathRules& rules) {
+  const struct {
+    const char* token;
+    int csidl;
+  } kFolders[] = {
+      {"_FONTS", CSIDL_FONTS},       {"_WINDOWS", CSIDL_WINDOWS}, {"_DESKTOPDIRECTORY", CSIDL_DESKTOPDIRECTORY},
+      {"_PROGRAMS", CSIDL_PROGRAMS}, {"_STARTUP", CSIDL_STARTUP}, {"_SYSTEM", CSIDL_SYSTEM},
+      {"_PROGRAM_FILES", CSIDL_PROGRAM_FILES},
+  };
+  for (const auto& folder : kFolders) rules.specialDirs[folder.token] = ShellFolder(folder.csidl);
+  const std::string windows = rules.specialDirs["_WINDOWS"];
+  rules.specialDirs["_SYSTEM_32BIT"] = PathExists(windows + "\\SysWOW64") ? windows + "\\SysWOW64" : windows + "\\System32";
+  const char drive = windows.empty() ? '\0' : windows[0];
+  const std::string x86 = std::string(1, drive) + ":\\Program Files (x86)";
+  rules.specialDirs["_PROGRAM_FILES_32BIT"] = PathExists(x86) ? x86 : std::string(1, drive) + ":\\Program Files";
+
+  char buffer[MAX_PATH] = "";
+  if (::GetSystemDirectoryA(buffer, sizeof(buffer))) rules.systemDir = buffer;
+  if (::GetWindowsDirectoryA(buffer, sizeof(buffer))) rules.windowsDir = buffer;
+}
+#else
+// No Windows folders here: tokens and folder names stay as written.
+void FillMachineFolders(LocalPathRules& rules) {
+  rules.systemDir = "%SystemDir%";
+  rules.windowsDir = "%SystemRoot%";
+}
+#endif
+
+int Check(const std::vector<std::string>& args) {
+  std::string path;
+  std::string targetDir;
+  std::string excludeDirs;
+  int allReg = 0;
+  bool haveTarget = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--target-dir" && hasValue) {
+      targetDir = args[++i];
+      haveTarget = true;
+    } else if (arg == "--exclude-dirs" && hasValue) {
+      excludeDirs = args[++i];
+    } else if (arg == "--all-reg" && hasValue) {
+      const std::string value = args[++i];
+      if (value != "0" && value != "1") return VantoctlUsageError("--all-reg takes 0 or 1");
+      allReg = value == "1";
+    } else if (arg.compare(0, 2, "--") == 0) {
+      return VantoctlUsageError("unknown or incomplete option '" + arg + "'; usage: " + kUsage);
+    } else if (path.empty()) {
+      path = arg;
+    } else {
+      return VantoctlUsageError(std::string("too many arguments; usage: ") + kUsage);
+    }
+  }
+  if (path.empty() || !haveTarget || targetDir.empty())
+    return VantoctlUsageError(std::string("usage: ") + kUsage);
+
+  ListEntryRules rules;
+  rules.paths.targetDir = WithTrailingBackslash(targetDir);
+  FillMachineFolders(rules.paths);
+  rules.excludePrefixes = SplitExcludeDirs(excludeDirs);
+
+  CListFileScanner scanner;
+  if (!scanner.Open(path)) return VantoctlUsageError("cannot open list file '" + path + "'");
+
+  int entries = 0;
+  int excluded = 0;
+  int noServerPath = 0;
+  int regCopies = 0;
+  ListPiece piece;
+  while (scanner.ReadPiece(piece)) {
+    FileItem item;
+    const ListLineOutcome outcome = PrepareListEntry(piece.text, item, rules);
+    if (outcome == ListLineOutcome::Skipped) continue;
+    if (outcome == ListLineOutcome::NoServerPath) {
+      ++noServerPath;
+      std::fprintf(stderr, "vantoctl: line %d has no server path (field 1); clients skip it\n", piece.line);
+      continue;
+    }
+    const bool isExcluded = outcome == ListLineOutcome::Excluded;
+    if (isExcluded) ++excluded;
+    else ++entries;
+    if (!isExcluded && allReg && item.m_nFileType == FILE_KIND_REG) ++regCopies;
+    std::printf(
+        "{\"line\": %d, \"m_strFilePath\": %s, \"m_strTargetPath\": %s, \"m_strLocalPath\": %s, \"m_nFileType\": %d, "
+        "\"m_nSysFileFlag\": %d, \"m_nPassFlag\": %d, \"m_nWaitFlag\": %d, \"m_strArgument\": %s, "
+        "\"m_strModifyTime\": %s, \"m_strFileSize\": %s, \"excluded\": %s}\n",
+        piece.line, JsonText(item.m_strFilePath).c_str(), JsonText(item.m_strTargetPath).c_str(),
+        JsonText(item.m_strLocalPath).c_str(), item.m_nFileType, item.m_nSysFileFlag, item.m_nPassFlag,
+        item.m_nWaitFlag, JsonText(item.m_strArgument).c_str(), JsonText(item.m_strModifyTime).c_str(),
+        JsonText(item.m_strFileSize).c_str(), isExcluded ? "true" : "false");
+  }
+  std::fflush(stdout);
+  std::fprintf(stderr,
+               "vantoctl: %d entries, %d excluded, %d without server path; with ALL_REG_FLAG %d, %d REG entries "
+               "are registered on every run\n",
+               entries, excluded, noServerPath, allReg, regCopies);
+  return 0;
+}
+
+int ListCommand(const std::vector<std::string>& args) {
+  if (args.empty() || args[0] != "check") return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage);
+  return Check(args);
+}
+
+const VantoctlCommand kListCommand("list", kUsage, ListCommand);
+}  // namespace
