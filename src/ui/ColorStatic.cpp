@@ -52,7 +52,9 @@ LRESULT CColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(m_hWnd, &ps);
-      Paint(dc);
+      RECT rc;
+      ::GetClientRect(m_hWnd, &rc);
+      PaintTo(dc, rc);
       ::EndPaint(m_hWnd, &ps);
       return 0;
     }
@@ -67,9 +69,7 @@ LRESULT CColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void CColorStatic::Paint(HDC dc) {
-  RECT rc;
-  ::GetClientRect(m_hWnd, &rc);
+void CColorStatic::PaintTo(HDC dc, const RECT& rc) {
   CMemoryCanvas canvas(dc, rc.right, rc.bottom);
   HDC mdc = canvas.dc();
   FillSolid(mdc, rc, m_bBackgroundSet ? m_crBackground : ::GetSysColor(COLOR_BTNFACE));
@@ -85,7 +85,7 @@ void CColorStatic::Paint(HDC dc) {
                           m_marker.get(), 0, 0, kSkinTransparentColour);
   }
   if (!m_lines.empty()) {
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    HFONT font = m_hWnd ? reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)) : nullptr;
     HGDIOBJ oldFont = font ? ::SelectObject(mdc, font) : nullptr;
     ::SetBkMode(mdc, TRANSPARENT);
     ::SetTextColor(mdc, m_crText);

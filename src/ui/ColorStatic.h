@@ -24,13 +24,13 @@ class CColorStatic : public CSubclassedControl {
     m_nLeftMargin = left;
     m_nLineSpacing = lineSpacing;
   }
+  // Renders the line for a client rectangle (double-buffered onto dc).
+  void PaintTo(HDC dc, const RECT& client);
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void Paint(HDC dc);
-
   std::string m_strText;
   std::vector<std::string> m_lines;
   bool m_bBackgroundSet = false;

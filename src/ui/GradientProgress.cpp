@@ -31,7 +31,9 @@ LRESULT CGradientProgress::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(m_hWnd, &ps);
-      Paint(dc);
+      RECT rc;
+      ::GetClientRect(m_hWnd, &rc);
+      PaintTo(dc, rc);
       ::EndPaint(m_hWnd, &ps);
       return 0;
     }
@@ -50,10 +52,8 @@ LRESULT CGradientProgress::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-void CGradientProgress::Paint(HDC dc) {
+void CGradientProgress::PaintTo(HDC dc, const RECT& rc) {
   ++m_nPaintCount;
-  RECT rc;
-  ::GetClientRect(m_hWnd, &rc);
   CMemoryCanvas canvas(dc, rc.right, rc.bottom);
   FillSolid(canvas.dc(), rc, m_crBackground);
   if (m_nUpper > m_nLower) {

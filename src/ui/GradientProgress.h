@@ -14,6 +14,8 @@ class CGradientProgress : public CSubclassedControl {
   int GetUpper() const { return m_nUpper; }
   // Number of paints so far (lets tests see that an unchanged position skips one).
   int GetPaintCount() const { return m_nPaintCount; }
+  // Renders the bar for a client rectangle (double-buffered onto dc).
+  void PaintTo(HDC dc, const RECT& client);
 
   COLORREF m_crBackground = RGB(233, 236, 239);
   COLORREF m_crGradientStart = RGB(91, 164, 213);
@@ -23,8 +25,6 @@ class CGradientProgress : public CSubclassedControl {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void Paint(HDC dc);
-
   int m_nPos = 0;
   int m_nLower = 0;
   int m_nUpper = 100;
