@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need, from Debian's archive.
-# Idempotent: when everything is present it only checks and returns.
+# Idempotent: when everything is present it only checks and returns (about
+# a second). Runs as root or through sudo; never reads standard input.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
-  cmake ninja-build make python3 openssl curl
+  cmake ninja-build make g++ pkg-config python3 openssl curl bzip2
   mingw-w64 libz-mingw-w64-dev
   googletest libgtest-dev libgmock-dev
   zlib1g-dev libminizip-dev
@@ -15,23 +16,45 @@ packages=(
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      echo "$p"
+    fi
+  done
+}
 
 updated=0
-apt_update() { if [ "$updated" = 0 ]; then as_root apt-get update -qq; updated=1; fi; }
+apt_update() {
+  if [ "$updated" = 0 ]; then
+    # A broken third-party source must not stop the setup; a package that
+    # really cannot be fetched fails the install below.
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq </dev/null \
+      || echo "setup: warning: apt-get update reported errors" >&2
+    updated=1
+  fi
+}
 
+mapfile -t missing < <(missing_packages)
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
+    updated=0
   fi
   apt_update
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # On a kernel without 32-bit support some i386 maintainer scripts print
+  # "Exec format error"; what counts is whether the packages end up installed.
+  if ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "${missing[@]}" </dev/null >/dev/null; then
+    echo "setup: warning: apt-get install reported errors; checking what is installed" >&2
+  fi
+  mapfile -t still < <(missing_packages)
+  if [ "${#still[@]}" -gt 0 ]; then
+    echo "setup: could not install: ${still[*]}" >&2
+    exit 1
+  fi
 fi
 
 # Korean locale: the Wine prefix takes its ANSI code page (949) from LANG.
@@ -42,29 +65,52 @@ if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$'; then
   as_root locale-gen >/dev/null
 fi
 
-# minizip has no Windows build in the archive: compile its reader from the
-# zlib source package's contrib/minizip.
-minizip_dir="$top/third_party/minizip"
-if [ ! -f "$minizip_dir/unzip.c" ]; then
-  echo "setup: fetching minizip sources"
-  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-    as_root tee /etc/apt/sources.list.d/vantoexe-src.sources >/dev/null <<'SRC'
+# Source entries for the archive this machine already uses (same mirror,
+# same key), so that apt's source client can fetch zlib.
+add_source_entries() {
+  local list=/etc/apt/sources.list.d/vantoexe-src.sources
+  if [ -f /etc/apt/sources.list.d/debian.sources ] && grep -q '^Types:.*\bdeb\b' /etc/apt/sources.list.d/debian.sources; then
+    sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | as_root tee "$list" >/dev/null
+  elif grep -qs '^deb ' /etc/apt/sources.list; then
+    list=/etc/apt/sources.list.d/vantoexe-src.list
+    sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list | as_root tee "$list" >/dev/null
+  else
+    as_root tee "$list" >/dev/null <<'SRC'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
-    updated=0
   fi
+  updated=0
+}
+
+has_source_entries() {
+  grep -qs '^Types:.*deb-src' /etc/apt/sources.list.d/*.sources \
+    || grep -qs '^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list
+}
+
+# minizip has no Windows build in the archive: compile its reader from the
+# zlib source package's contrib/minizip.
+minizip_dir="$top/third_party/minizip"
+minizip_files=(unzip.c unzip.h ioapi.c ioapi.h iowin32.c iowin32.h crypt.h)
+if [ ! -f "$minizip_dir/.complete" ]; then
+  echo "setup: fetching minizip sources"
+  has_source_entries || add_source_entries
   apt_update
   work=$(mktemp -d)
-  (cd "$work" && apt-get source --download-only zlib >/dev/null 2>&1)
+  trap 'rm -rf "$work"' EXIT
+  if ! (cd "$work" && apt-get source --download-only zlib </dev/null >"$work/log" 2>&1); then
+    cat "$work/log" >&2
+    echo "setup: apt-get source zlib failed" >&2
+    exit 1
+  fi
   tarball=$(ls "$work"/zlib_*.orig.tar.* | head -n 1)
-  mkdir -p "$minizip_dir"
   tar -xf "$tarball" -C "$work"
   src=$(ls -d "$work"/zlib-*/contrib/minizip | head -n 1)
-  cp "$src"/{unzip.c,unzip.h,ioapi.c,ioapi.h,iowin32.c,iowin32.h,crypt.h} "$minizip_dir"/
-  rm -rf "$work"
+  mkdir -p "$minizip_dir"
+  for f in "${minizip_files[@]}"; do cp "$src/$f" "$minizip_dir/"; done
+  touch "$minizip_dir/.complete"
 fi
 echo "setup: ok"

@@ -13,3 +13,8 @@ if [ ! -f "$WINEPREFIX/.vanto-ready" ]; then
   "$WINESERVER" -w
   touch "$WINEPREFIX/.vanto-ready"
 fi
+# Wine links the user's shell folders (Desktop, ...) to the host's home;
+# tests write desktop links, so keep those folders inside the prefix.
+for d in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos,Templates}; do
+  if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
+done

@@ -4,9 +4,25 @@
 
 #include <cstdlib>
 
+#include "WinHandles.h"
+
 namespace {
+constexpr LONGLONG kTicksPerSecond = 10000000;
+
 int Digits(const std::string& text, size_t pos, size_t count) {
   return std::atoi(text.substr(pos, count).c_str());
+}
+
+// Seconds to add to a GMT text read as local time: the zone's bias, plus
+// the daylight bias when daylight saving is in effect now (not at the
+// text's date).
+LONGLONG GmtShiftSeconds() {
+  TIME_ZONE_INFORMATION zone = {};
+  const DWORD zoneId = ::GetTimeZoneInformation(&zone);
+  if (zoneId == TIME_ZONE_ID_INVALID) return 0;
+  LONGLONG seconds = -60LL * zone.Bias;
+  if (zoneId == TIME_ZONE_ID_DAYLIGHT) seconds += -60LL * zone.DaylightBias;
+  return seconds;
 }
 }  // namespace
 
@@ -22,39 +38,39 @@ int SetFileModifyDate(const std::string& filePath, const std::string& timeText, 
   local.wHour = static_cast<WORD>(Digits(timeText, 8, 2));
   local.wMinute = static_cast<WORD>(Digits(timeText, 10, 2));
   local.wSecond = static_cast<WORD>(Digits(timeText, 12, 2));
-  // The text read as local calendar time, daylight saving taken for that date.
+  // Local calendar time with daylight saving as it applies at that date.
+  // The system's zone, not the C library's: the CRT takes its zone from the
+  // TZ variable and can disagree with the system.
   SYSTEMTIME utc;
   FILETIME written;
   if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &written))
-    return -1;
+    return -2;
 
   if (gmtFlag != 0) {
-    // The text was GMT: move it by the zone's offset (and the daylight
-    // offset when daylight saving is in effect now).
-    TIME_ZONE_INFORMATION zone;
-    const DWORD zoneId = ::GetTimeZoneInformation(&zone);
-    LONGLONG shiftSeconds = -60LL * zone.Bias;
-    if (zoneId == TIME_ZONE_ID_DAYLIGHT) shiftSeconds += -60LL * zone.DaylightBias;
     ULARGE_INTEGER ticks;
     ticks.LowPart = written.dwLowDateTime;
     ticks.HighPart = written.dwHighDateTime;
-    ticks.QuadPart += static_cast<ULONGLONG>(shiftSeconds * 10000000LL);
+    ticks.QuadPart += static_cast<ULONGLONG>(GmtShiftSeconds() * kTicksPerSecond);
     written.dwLowDateTime = ticks.LowPart;
     written.dwHighDateTime = ticks.HighPart;
   }
 
-  HANDLE file = ::CreateFileA(filePath.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return -1;
-  const BOOL ok = ::SetFileTime(file, nullptr, nullptr, &written);
-  ::CloseHandle(file);
-  return ok ? 0 : -1;
+  // Only the modification time changes; creation and access times and the
+  // attributes (read-only included) stay as they are.
+  UniqueFileHandle file(::CreateFileA(filePath.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return -3;
+  return ::SetFileTime(file.get(), nullptr, nullptr, &written) ? 0 : -3;
 }
 
 int ClearReadOnlyProperty(const std::string& filePath) {
   const DWORD attributes = ::GetFileAttributesA(filePath.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return -1;
-  if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesA(filePath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesA(filePath.c_str(), cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL);
+  }
   return 0;
 }
 
@@ -62,6 +78,8 @@ void CreateDirectoryPath(const std::string& filePath) {
   const size_t lastSlash = filePath.rfind('\\');
   if (lastSlash == std::string::npos) return;
   const std::string directory = filePath.substr(0, lastSlash);
+  // Only a plain directory counts as present; one with any other attribute
+  // bit goes through the creation attempts, which then fail harmlessly.
   if (::GetFileAttributesA(directory.c_str()) == FILE_ATTRIBUTE_DIRECTORY) return;
   for (size_t i = 0; i < directory.size(); ++i) {
     if (directory[i] == '\\') ::CreateDirectoryA(directory.substr(0, i).c_str(), nullptr);

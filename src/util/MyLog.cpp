@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 #ifdef _WIN32
@@ -12,9 +11,10 @@
 #else
 #include <dirent.h>
 #include <fnmatch.h>
-#include <pthread.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/time.h>
+#include <time.h>
 #include <unistd.h>
 #endif
 
@@ -25,32 +25,47 @@ struct LevelEntry {
   int number;
   const char* name;
 };
-// Searched in this order; the marker names every unknown number.
+// Searched in this order; the marker ends the table and names every unknown number.
 const LevelEntry kLevels[] = {
     {LOG_DEBUG, "DEBUG"}, {LOG_INFO, "INFO"},   {LOG_WARN, "WARN"},
     {LOG_ERROR, "ERROR"}, {LOG_FATAL, "FATAL"}, {LOG_UNKNOWN, "UNKNOWN"},
 };
 constexpr size_t kMessageBufferSize = 4096;
+constexpr size_t kFolderTextLimit = 260;
 
 unsigned long CurrentThreadNumber() {
 #ifdef _WIN32
   return ::GetCurrentThreadId();
 #else
-  return static_cast<unsigned long>(::getpid());
+  return static_cast<unsigned long>(::syscall(SYS_gettid));
 #endif
 }
 
-bool MakeDirectory(const std::string& path, bool* alreadyExists) {
-#ifdef _WIN32
-  if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
-  *alreadyExists = ::GetLastError() == ERROR_ALREADY_EXISTS;
-  return false;
-#else
+#ifndef _WIN32
+// The writer's folder texts use backslashes; the native build maps them.
+std::string NativePath(const std::string& path) {
   std::string native = path;
-  for (char& c : native) if (c == '\\') c = '/';
-  if (::mkdir(native.c_str(), 0777) == 0) return true;
-  *alreadyExists = errno == EEXIST;
-  return false;
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  return native;
+}
+#endif
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\';
+#else
+  return c == '\\' || c == '/';
+#endif
+}
+
+// false only for a failure other than "already exists".
+bool MakeDirectory(const std::string& path) {
+#ifdef _WIN32
+  return ::CreateDirectoryA(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+#else
+  return ::mkdir(NativePath(path).c_str(), 0777) == 0 || errno == EEXIST;
 #endif
 }
 
@@ -65,9 +80,7 @@ std::vector<std::string> ListMatching(const std::string& folder, const std::stri
     names.emplace_back(data.cFileName);
   } while (::FindNextFileA(find.get(), &data));
 #else
-  std::string native = folder;
-  for (char& c : native) if (c == '\\') c = '/';
-  DIR* dir = ::opendir(native.c_str());
+  DIR* dir = ::opendir(NativePath(folder).c_str());
   if (!dir) return names;
   while (dirent* entry = ::readdir(dir)) {
     if (::fnmatch(pattern.c_str(), entry->d_name, 0) == 0) names.emplace_back(entry->d_name);
@@ -81,9 +94,7 @@ bool RemoveFile(const std::string& path) {
 #ifdef _WIN32
   return ::DeleteFileA(path.c_str()) != 0;
 #else
-  std::string native = path;
-  for (char& c : native) if (c == '\\') c = '/';
-  return ::unlink(native.c_str()) == 0;
+  return ::unlink(NativePath(path).c_str()) == 0;
 #endif
 }
 
@@ -108,18 +119,6 @@ void CivilFromDays(long z, int* y, int* m, int* d) {
   *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   *y = static_cast<int>(yoe + era * 400 + (*m <= 2));
 }
-
-#ifndef _WIN32
-std::string NativePath(const std::string& path) {
-#ifdef _WIN32
-  return path;
-#else
-  std::string native = path;
-  for (char& c : native) if (c == '\\') c = '/';
-  return native;
-#endif
-}
-#endif
 }  // namespace
 
 CMyLog::CMyLog() { Reset(); }
@@ -148,6 +147,8 @@ CMyLog::LocalTime CMyLog::Now() const {
   if (m_clock) return m_clock();
   LocalTime t{};
 #ifdef _WIN32
+  // The system's local time, not the C library's: the CRT reads its own
+  // zone from the TZ variable and would disagree with the system.
   SYSTEMTIME st;
   ::GetLocalTime(&st);
   t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
@@ -186,21 +187,24 @@ int16_t CMyLog::Init(const char* folder, const char* prefix, int16_t retentionDa
 const char* CMyLog::GetLevelName(int level, char* out10) {
   const char* name = kLevels[sizeof(kLevels) / sizeof(kLevels[0]) - 1].name;
   for (const LevelEntry& entry : kLevels) {
-    if (entry.number == level) { name = entry.name; break; }
+    if (entry.number == level) {
+      name = entry.name;
+      break;
+    }
   }
-  if (out10) {
-    std::strncpy(out10, name, 9);
-    out10[9] = '\0';
-    return out10;
-  }
-  return name;
+  if (!out10) return name;
+  std::strncpy(out10, name, 9);
+  out10[9] = '\0';
+  return out10;
 }
 
 int CMyLog::GetLevelFromName(const char* name) {
+  if (!name) return LOG_UNKNOWN;
   const size_t length = std::strlen(name);
   for (const LevelEntry& entry : kLevels) {
     if (entry.number == LOG_UNKNOWN) break;
-    // Compared over the length of the given text, as callers have always passed it.
+    // Over the length of the given text: "INF" names INFO, and so does
+    // every leading part of a name (the empty text names DEBUG).
     if (std::strncmp(entry.name, name, length) == 0) return entry.number;
   }
   return LOG_UNKNOWN;
@@ -217,8 +221,9 @@ int16_t CMyLog::Log(int level, const char* format, ...) {
 int16_t CMyLog::LogV(int level, const char* format, va_list args) {
   if (level < m_nMinLevel) return -1;
   char message[kMessageBufferSize];
-  // vsnprintf truncates a longer message at 4095 bytes instead of overrunning.
-  std::vsnprintf(message, sizeof(message), format, args);
+  message[0] = '\0';
+  // A longer message is cut at 4095 bytes rather than overrunning the buffer.
+  if (std::vsnprintf(message, sizeof(message), format, args) < 0) message[0] = '\0';
   char levelName[10];
   GetLevelName(level, levelName);
   WriteLine(level, levelName, message);
@@ -228,13 +233,15 @@ int16_t CMyLog::LogV(int level, const char* format, va_list args) {
 int16_t CMyLog::WriteLine(int /*level*/, const char* levelName, const char* message) {
   if (m_nFileOk == 0 || m_nInitialised == 0) return 0;
   std::lock_guard<std::recursive_mutex> guard(m_lock);
+  // Again under the lock: another thread may have just failed.
+  if (m_nFileOk == 0 || m_nInitialised == 0) return 0;
   const LocalTime t = Now();
   if (m_nCurrentHour != t.hour) {
     DeleteOldLogs();
-    if (OpenNewFile() != 0) return -1;
+    if (OpenNewFileAt(t) != 0) return -1;
     m_nCurrentHour = t.hour;
   }
-  char head[64];
+  char head[96];
   std::snprintf(head, sizeof(head), "%04d/%02d/%02d=%02d:%02d:%02d.%03d [%-5s] ", t.year, t.month, t.day,
                 t.hour, t.minute, t.second, t.millisecond, levelName);
   std::string line = head;
@@ -244,11 +251,13 @@ int16_t CMyLog::WriteLine(int /*level*/, const char* levelName, const char* mess
     for (char& c : line) c = static_cast<char>(255 - static_cast<unsigned char>(c));
   }
 #ifdef _WIN32
-  // Text mode stores every 0x0A as CR LF, plain or inverted alike.
+  // The stream is in text mode: it stores every 0x0A as 0x0D 0x0A, plain or
+  // inverted alike.
   std::fwrite(line.data(), 1, line.size(), m_pFile);
 #else
+  // Same bytes on disk as the Windows build writes.
   std::string stored;
-  stored.reserve(line.size() + 4);
+  stored.reserve(line.size() + 8);
   for (char c : line) {
     if (c == '\n') stored += '\r';
     stored += c;
@@ -260,28 +269,36 @@ int16_t CMyLog::WriteLine(int /*level*/, const char* levelName, const char* mess
 }
 
 int CMyLog::CreateLogDirectory() {
-  std::string folder = m_strFolder.substr(0, 260);
-  bool skippedRoot = false;
+  const std::string folder = m_strFolder.substr(0, kFolderTextLimit);
+#ifdef _WIN32
+  bool rootSkipped = false;
+#endif
   for (size_t i = 0; i < folder.size(); ++i) {
-    if (folder[i] != '\\') continue;
-    if (!skippedRoot) { skippedRoot = true; continue; }
-    bool exists = false;
-    if (!MakeDirectory(folder.substr(0, i), &exists) && !exists) return -1;
+    if (!IsSeparator(folder[i])) continue;
+#ifdef _WIN32
+    // The first backslash follows the drive: "C:" itself is never created.
+    if (!rootSkipped) {
+      rootSkipped = true;
+      continue;
+    }
+#else
+    if (i == 0) continue;  // the root
+#endif
+    if (!MakeDirectory(folder.substr(0, i))) return -1;
   }
-  bool exists = false;
-  if (!MakeDirectory(folder, &exists) && !exists) return -1;
-  return 0;
+  return MakeDirectory(folder) ? 0 : -1;
 }
 
-int CMyLog::OpenNewFile() {
+int CMyLog::OpenNewFile() { return OpenNewFileAt(Now()); }
+
+int CMyLog::OpenNewFileAt(const LocalTime& now) {
   if (CreateLogDirectory() != 0) {
     m_nInitialised = 0;
     return -1;
   }
-  const LocalTime t = Now();
-  char name[64];
-  std::snprintf(name, sizeof(name), "_%04d%02d%02d_%02d%02d%02d_%06lu.log", t.year, t.month, t.day, t.hour,
-                t.minute, t.second, CurrentThreadNumber());
+  char name[96];
+  std::snprintf(name, sizeof(name), "_%04d%02d%02d_%02d%02d%02d_%06lu.log", now.year, now.month, now.day,
+                now.hour, now.minute, now.second, CurrentThreadNumber());
   const std::string path = m_strFolder + "\\" + m_strPrefix + name;
   if (m_pFile) std::fclose(m_pFile);
 #ifdef _WIN32
@@ -299,15 +316,19 @@ int CMyLog::OpenNewFile() {
 int CMyLog::DeleteOldLogs() {
   if (m_nRetentionDays < 1) return 0;
   const LocalTime now = Now();
-  // Calendar arithmetic on the local date: no time zone rule can move it.
+  // Calendar days on the local date, so that a daylight-saving change
+  // cannot move the limit by a day.
   int year = 0, month = 0, day = 0;
   CivilFromDays(DaysFromCivil(now.year, now.month, now.day) - m_nRetentionDays, &year, &month, &day);
   const long limit = static_cast<long>(year) * 10000 + month * 100 + day;
 
   int deleted = 0;
+  const size_t dateStart = m_strPrefix.size() + 1;
   for (const std::string& name : ListMatching(m_strFolder, m_strPrefix + "_????????_*.log*")) {
-    const std::string datePart = name.substr(m_strPrefix.size() + 1, 8);
-    if (std::atol(datePart.c_str()) <= limit && RemoveFile(m_strFolder + "\\" + name)) ++deleted;
+    if (name.size() < dateStart) continue;
+    // Leading digits count: a date part "2020abcd" is 2020.
+    const std::string datePart = name.substr(dateStart, 8);
+    if (std::atoi(datePart.c_str()) <= limit && RemoveFile(m_strFolder + "\\" + name)) ++deleted;
   }
   return deleted;
 }
@@ -316,23 +337,24 @@ std::string CMyLog::LogLastErrorText() {
 #ifdef _WIN32
   const DWORD code = ::GetLastError();
   char buffer[512];
-  const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer,
-                                        sizeof(buffer), nullptr);
+  const DWORD length =
+      ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof(buffer), nullptr);
   if (length > 0) {
     buffer[length < sizeof(buffer) ? length : sizeof(buffer) - 1] = '\0';
-    std::string text = buffer;
+    const std::string text = buffer;
     Log(LOG_INFO, "CMyLog::LogLastErrorText> %s", text.c_str());
     return text;
   }
   char fallback[64];
-  std::snprintf(fallback, sizeof(fallback), "ErrCode = %lu", ::GetLastError());
+  std::snprintf(fallback, sizeof(fallback), "ErrCode = %d", static_cast<int>(::GetLastError()));
   Log(LOG_INFO, "CMyLog::LogLastErrorText> FormatMessage() Fail, %s", fallback);
   return fallback;
 #else
-  char fallback[64];
-  std::snprintf(fallback, sizeof(fallback), "ErrCode = %d", errno);
-  Log(LOG_INFO, "CMyLog::LogLastErrorText> FormatMessage() Fail, %s", fallback);
-  return fallback;
+  // errno plays the last error's part in the native build.
+  const int code = errno;
+  const std::string text = std::strerror(code);
+  Log(LOG_INFO, "CMyLog::LogLastErrorText> %s", text.c_str());
+  return text;
 #endif
 }

@@ -26,7 +26,10 @@ class CMyLog {
   int16_t Init(const char* folder, const char* prefix, int16_t retentionDays,
                const char* minLevelName, int16_t encodeFlag);
   int16_t Log(int level, const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW_PRINTF_FORMAT)
+      // mingw's plain "printf" means the old msvcrt dialect (no %zu, %lld).
+      __attribute__((format(__MINGW_PRINTF_FORMAT, 3, 4)))
+#elif defined(__GNUC__)
       __attribute__((format(printf, 3, 4)))
 #endif
       ;
@@ -44,12 +47,14 @@ class CMyLog {
   void Reset();
 
   // Test seam: the clock the writer reads (local time, milliseconds).
+  // Null restores the system clock.
   struct LocalTime { int year, month, day, hour, minute, second, millisecond; };
   using ClockFn = LocalTime (*)();
   void SetClockForTest(ClockFn clock) { m_clock = clock; }
 
  private:
   LocalTime Now() const;
+  int OpenNewFileAt(const LocalTime& now);
 
   std::string m_strFolder;
   std::string m_strPrefix;

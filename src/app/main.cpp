@@ -1,0 +1,12 @@
+// Program entry: the framework part of the application object. Start-up
+// never enters a message loop of its own, so the exit hook follows directly.
+#include <windows.h>
+
+#include "app/VantoExeApp.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  CVantoExeApp app;
+  app.SetCommandLine(GetCommandLineTail(::GetCommandLineA()));
+  app.InitInstance();
+  return app.ExitInstance();
+}

@@ -1,0 +1,223 @@
+"""Helpers for end-to-end scenarios of VantoExe under Wine.
+
+A VantoCase gets a fresh folder on the prefix's C: drive; it installs the
+program there, starts it with a command line, answers its message boxes
+through the UI driver (tests/tools/vanto_uidriver.exe), waits until every
+process started from the folder has ended, and reads the result file and
+the log.
+"""
+import datetime
+import glob
+import os
+import shutil
+import subprocess
+import time
+
+import harness
+
+# Field order of the 40-field command line of start modes "0" and "1".
+LONG_FIELDS = [
+    "m_strStartMode", "LOG_ENCODE_FLAG", "SVR_IP_ADDR", "SVR_PORT_NO", "DOWNLOAD_BASE_URL", "LIST_FILE_NAME",
+    "TARGET_DIR", "CHECK_LIST_FILE_FLAG", "ALL_REG_FLAG", "EXCLUDE_DIRS", "TIME_CHECK_SPAN", "RUN_MODE",
+    "LOOMBROWSER_PROG_FILE_PATH", "LOOMBROWSER_PROG_ARGUMENT", "AGENT_PROG_FILE_PATH", "AGENT_PROG_ARGUMENT",
+    "DESKTOP_LINK_NAME", "DESKTOP_LINK_URL", "DESKTOP_LINK_ICON_LOCATION", "PROGRAM_LINK_NAME",
+    "PROGRAM_FILE_PATH", "PROGRAM_ARGUMENT", "PROGRAM_LINK_ICON_LOCATION", "KILL_LOOMBROWSER_FLAG", "SVR_HTTPS",
+    "DELETE_LOCAL_LIST_FILE", "PROXY_IP_ADDR", "PROXY_USER_NAME", "PROXY_USER_PASSWORD", "PROXY_AUTH_MODE",
+    "OCX_FILE_REGISTRY_MODE", "DOWNLOAD_FROM_BP_SERVER", "BP_SERVER_PORT_NO", "LAST_LIST_FILE_NAME",
+    "KILL_LOOMBROWSER5_FLAG", "LOOMBROWSER5_PROG_FILE_PATH", "LOOMBROWSER5_PROG_ARGUMENT",
+    "LAST_CHECK_DAY_INTERVAL", "ENCODE_URL_UTF", "FILE_COMPARE_GMT_TIME",
+]
+assert len(LONG_FIELDS) == 40
+
+# Start-up lines every run that got as far as the log writes, in order.
+STARTUP_LINES = [
+    "[INFO ] " + "=" * 86,
+    "CVantoExeApp::InitInstance> VantoExe Start, Version = 11.11.7.1",
+    "CVantoExeApp::LoadSpecialDirMap> _WINDOWS = [",
+    "CVantoExeApp::InitInstance> Current Directory = ",
+    "-" * 86 + "S",
+    "CVantoCfg::LogConfigInfo> TARGET_DIR : ",
+    "-" * 86 + "E",
+    "CVantoExeApp::InitInstance> Windows Directory : ",
+    "CVantoExeApp::InitInstance> System Directory : ",
+    "CVantoExeApp::InitInstance> m_nKillLoomBrowserFlag : ",
+    "CVantoExeApp::InitInstance> m_nKillLoomBrowser5Flag : ",
+]
+
+
+def long_command_line(**fields):
+    """The 40 fields joined by 0x1A; fields not given are empty."""
+    unknown = set(fields) - set(LONG_FIELDS)
+    if unknown:
+        raise KeyError(unknown)
+    return "\x1a".join(str(fields.get(name, "")) for name in LONG_FIELDS)
+
+
+def decode_log(data):
+    """Log bytes as text: byte-inverted files are turned back first."""
+    if data and data[0] == 0xFF - ord("2"):
+        data = bytes(0xFF - b for b in data)
+    return data.replace(b"\r\n", b"\n").decode("cp949", errors="replace")
+
+
+class VantoCase(harness.WineTestCase):
+    """A test folder with VantoExe, the UI driver and a test program."""
+
+    def setUp(self):
+        super().setUp()
+        self.vanto = harness.exe_path("VantoExe.exe")
+        if not harness.can_run(self.vanto):
+            self.skipTest("this machine cannot run 32-bit programs under Wine")
+        self.driver = harness.exe_path("vanto_uidriver.exe")
+        self.probe = harness.exe_path("vanto_probe_exit.exe")
+        self.procs = []
+        # Runs before the folder is removed: nothing started here survives.
+        self.addCleanup(self.stop_all)
+
+    # --- installation ---------------------------------------------------
+    def path(self, *parts):
+        return os.path.join(self.dir, *parts)
+
+    def install(self, name="VantoExe.exe", sub="app", ini=None):
+        """Copies the program into sub/name; writes Vanto.ini from a dict."""
+        folder = self.path(sub)
+        os.makedirs(folder, exist_ok=True)
+        target = os.path.join(folder, name)
+        shutil.copy2(self.vanto, target)
+        if ini is not None:
+            self.write_ini(os.path.join(folder, "Vanto.ini"), "VANTO", ini)
+        return target
+
+    def install_probe(self, *parts):
+        """A copy of the console test program (it can sleep) at parts."""
+        target = self.path(*parts)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copy2(self.probe, target)
+        return target
+
+    @staticmethod
+    def write_ini(path, section, values):
+        lines = [f"[{section}]"] + [f"{k}={v}" for k, v in values.items()]
+        with open(path, "wb") as f:
+            f.write(("\r\n".join(lines) + "\r\n").encode("cp949"))
+
+    # --- processes ------------------------------------------------------
+    def driver_run(self, *args, timeout=60):
+        r = harness.run(self.driver, list(args), timeout=timeout)
+        return r.returncode, r.stdout.decode("utf-8", errors="replace")
+
+    def start(self, exe, *args):
+        """Starts exe under Wine (arguments as Wine quotes them); no wait."""
+        p = subprocess.Popen([harness.loader_for(exe), exe, *args], env=harness.env(), cwd=os.path.dirname(exe),
+                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                             start_new_session=True)
+        self.procs.append(p)
+        return p
+
+    def spawn(self, exe, tail):
+        """Starts exe with exactly '"exe" tail' as its command line (tail in
+        CP949); returns the Windows process id."""
+        tail_file = self.path(f"tail_{len(self.procs)}_{time.monotonic_ns()}.txt")
+        with open(tail_file, "wb") as f:
+            f.write(tail.encode("cp949"))
+        # The started program may keep the driver's output open: read the pid
+        # from a file and wait for the driver alone.
+        out_file = tail_file + ".pid"
+        with open(out_file, "wb") as out:
+            p = subprocess.Popen([harness.loader_for(self.driver), self.driver, "spawn", harness.to_windows(exe),
+                                  harness.to_windows(tail_file)], env=harness.env(), stdin=subprocess.DEVNULL,
+                                 stdout=out, stderr=subprocess.DEVNULL)
+            rc = p.wait(timeout=60)
+        self.assertEqual(rc, 0, f"spawn of {exe} failed")
+        with open(out_file, "rb") as f:
+            return int(f.read().split()[0])
+
+    def message_box(self, button="ok", timeout=30, folder=None):
+        """Text of the next message box of a program below folder (default:
+        the test folder), after pressing button; None on time-out."""
+        rc, out = self.driver_run("msgbox", harness.to_windows(folder or self.dir), str(timeout * 1000), button,
+                                  timeout=timeout + 30)
+        return out.replace("\r\n", "\n") if rc == 0 else None
+
+    def running(self, folder=None):
+        """{pid: windows path} of processes started from below folder."""
+        rc, out = self.driver_run("list", harness.to_windows(folder or self.dir))
+        result = {}
+        for line in out.splitlines():
+            pid, _, path = line.partition(" ")
+            if pid.isdigit():
+                result[int(pid)] = path
+        return result
+
+    def wait_all(self, timeout=60, folder=None):
+        """Waits until no process of the folder runs; False on time-out."""
+        rc, _ = self.driver_run("waitgone", harness.to_windows(folder or self.dir), str(timeout * 1000),
+                                timeout=timeout + 30)
+        for p in self.procs:
+            try:
+                p.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+        return rc == 0
+
+    def stop_all(self):
+        self.driver_run("kill", harness.to_windows(self.dir))
+        for p in self.procs:
+            if p.poll() is None:
+                try:
+                    os.killpg(p.pid, 9)
+                except OSError:
+                    pass
+                p.wait()
+
+    # --- results --------------------------------------------------------
+    @staticmethod
+    def read_ini_value(path, section, key):
+        if not os.path.exists(path):
+            return None
+        current = None
+        with open(path, "rb") as f:
+            for raw in f.read().decode("cp949").splitlines():
+                line = raw.strip()
+                if line.startswith("[") and line.endswith("]"):
+                    current = line[1:-1]
+                elif current == section and "=" in line:
+                    k, _, v = line.partition("=")
+                    if k.strip() == key:
+                        return v.strip()
+        return None
+
+    def result_code(self, target):
+        """RESULT of target/VantoExe.ini, or None without the file."""
+        return self.read_ini_value(os.path.join(target, "VantoExe.ini"), "VANTOEXE", "RESULT")
+
+    def log_text(self, target):
+        """All log files of target/log, oldest first, as one text."""
+        parts = []
+        for name in sorted(glob.glob(os.path.join(target, "log", "VantoExe_*.log"))):
+            with open(name, "rb") as f:
+                parts.append(decode_log(f.read()))
+        return "".join(parts)
+
+    def assert_in_order(self, text, needles):
+        pos = 0
+        for needle in needles:
+            found = text.find(needle, pos)
+            self.assertNotEqual(found, -1, f"missing or out of order: {needle!r}")
+            pos = found + len(needle)
+
+    def assert_startup_log(self, target):
+        self.assert_in_order(self.log_text(target), STARTUP_LINES)
+
+    @staticmethod
+    def today():
+        return datetime.date.today().strftime("%Y%m%d")
+
+    def desktop_dir(self):
+        """Linux path of the prefix user's desktop folder."""
+        users = os.path.join(harness.prefix(), "drive_c", "users")
+        for user in os.listdir(users):
+            desktop = os.path.join(users, user, "Desktop")
+            if user != "Public" and os.path.isdir(desktop):
+                return desktop
+        raise FileNotFoundError("no desktop folder in the prefix")

@@ -1,0 +1,201 @@
+// Test tool: drives the program under test from the same Wine prefix.
+//   msgbox   <folder> <timeout-ms> <ok|yes|no|cancel|none>
+//       waits for a message box (#32770) of a process whose program file
+//       lies below <folder>, prints its text (UTF-8) and presses the button.
+//   waitgone <folder> <timeout-ms>   waits until no process runs from <folder>
+//   list     <folder>                prints "pid path" of those processes
+//   kill     <folder>                terminates them
+//   spawn    <exe> <tail-file>       starts exe with the command-line tail
+//       read from tail-file (CP949 bytes), prints the pid, does not wait
+// Exit code 0 done, 2 time-out or nothing found, 1 bad usage or failure.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+struct ProcessInfo {
+  DWORD pid;
+  std::wstring path;
+};
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
+  return text;
+}
+
+std::wstring ImagePath(DWORD pid) {
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return std::wstring();
+  wchar_t path[1024];
+  DWORD size = 1024;
+  std::wstring result;
+  if (::QueryFullProcessImageNameW(process, 0, path, &size)) result.assign(path, size);
+  ::CloseHandle(process);
+  return result;
+}
+
+bool Below(const std::wstring& path, const std::wstring& folder) {
+  std::wstring prefix = Lower(folder);
+  if (!prefix.empty() && prefix.back() != L'\\') prefix += L'\\';
+  return Lower(path).compare(0, prefix.size(), prefix) == 0;
+}
+
+std::vector<ProcessInfo> ProcessesBelow(const std::wstring& folder) {
+  std::vector<ProcessInfo> found;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry;
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == ::GetCurrentProcessId()) continue;
+    const std::wstring path = ImagePath(entry.th32ProcessID);
+    if (!path.empty() && Below(path, folder)) found.push_back({entry.th32ProcessID, path});
+  }
+  ::CloseHandle(snapshot);
+  return found;
+}
+
+void WriteUtf8(const std::wstring& text) {
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+struct BoxSearch {
+  std::wstring folder;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+  BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
+  wchar_t className[64];
+  if (!::GetClassNameW(window, className, 64) || std::wcscmp(className, L"#32770") != 0) return TRUE;
+  if (!::IsWindowVisible(window)) return TRUE;
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (!Below(ImagePath(pid), search->folder)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+  std::wstring* text = reinterpret_cast<std::wstring*>(param);
+  wchar_t className[64];
+  if (!::GetClassNameW(child, className, 64) || ::lstrcmpiW(className, L"Static") != 0) return TRUE;
+  wchar_t buffer[4096];
+  const int length = ::GetWindowTextW(child, buffer, 4096);
+  if (length > 0) {
+    if (!text->empty()) text->push_back(L'\n');
+    text->append(buffer, length);
+  }
+  return TRUE;
+}
+
+int ButtonId(const wchar_t* name) {
+  if (::lstrcmpiW(name, L"ok") == 0) return IDOK;
+  if (::lstrcmpiW(name, L"yes") == 0) return IDYES;
+  if (::lstrcmpiW(name, L"no") == 0) return IDNO;
+  if (::lstrcmpiW(name, L"cancel") == 0) return IDCANCEL;
+  return 0;
+}
+
+int MessageBoxCommand(const std::wstring& folder, DWORD timeoutMs, const wchar_t* button) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    BoxSearch search;
+    search.folder = folder;
+    ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      ::Sleep(200);  // let the box finish its initialisation
+      std::wstring text;
+      ::EnumChildWindows(search.found, CollectStatic, reinterpret_cast<LPARAM>(&text));
+      WriteUtf8(text);
+      const int id = ButtonId(button);
+      if (id != 0) {
+        ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(search.found, id)));
+      }
+      return 0;
+    }
+    if (::GetTickCount() - start > timeoutMs) return 2;
+    ::Sleep(100);
+  }
+}
+
+int WaitGoneCommand(const std::wstring& folder, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (!ProcessesBelow(folder).empty()) {
+    if (::GetTickCount() - start > timeoutMs) return 2;
+    ::Sleep(100);
+  }
+  return 0;
+}
+
+int ListCommand(const std::wstring& folder, bool kill) {
+  const std::vector<ProcessInfo> processes = ProcessesBelow(folder);
+  for (const ProcessInfo& p : processes) {
+    WriteUtf8(std::to_wstring(p.pid) + L" " + p.path + L"\n");
+    if (kill) {
+      HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, p.pid);
+      if (process) {
+        ::TerminateProcess(process, 1);
+        ::WaitForSingleObject(process, 5000);
+        ::CloseHandle(process);
+      }
+    }
+  }
+  return processes.empty() ? 2 : 0;
+}
+
+int SpawnCommand(const std::wstring& exe, const std::wstring& tailFile) {
+  HANDLE file = ::CreateFileW(tailFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::string tail(65536, '\0');
+  DWORD read = 0;
+  ::ReadFile(file, &tail[0], static_cast<DWORD>(tail.size()), &read, nullptr);
+  ::CloseHandle(file);
+  tail.resize(read);
+  std::wstring wideTail(tail.size() + 1, L'\0');
+  const int length = ::MultiByteToWideChar(949, 0, tail.data(), static_cast<int>(tail.size()), &wideTail[0],
+                                           static_cast<int>(wideTail.size()));
+  wideTail.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!wideTail.empty()) commandLine += L" " + wideTail;
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  std::wstring dir = exe.substr(0, exe.rfind(L'\\'));
+  if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi)) {
+    std::fprintf(stderr, "CreateProcess failed: %lu\n", ::GetLastError());
+    return 1;
+  }
+  WriteUtf8(std::to_wstring(pi.dwProcessId) + L"\n");
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  return 0;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (argc < 3) return 1;
+  const std::wstring command = argv[1];
+  if (command == L"msgbox" && argc >= 5) return MessageBoxCommand(argv[2], std::wcstoul(argv[3], nullptr, 10), argv[4]);
+  if (command == L"waitgone" && argc >= 4) return WaitGoneCommand(argv[2], std::wcstoul(argv[3], nullptr, 10));
+  if (command == L"list") return ListCommand(argv[2], false);
+  if (command == L"kill") return ListCommand(argv[2], true);
+  if (command == L"spawn" && argc >= 4) return SpawnCommand(argv[2], argv[3]);
+  return 1;
+}
