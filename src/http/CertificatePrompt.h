@@ -1,0 +1,10 @@
+#pragma once
+// The question shown when a request failed on the server's certificate.
+#include <string>
+
+#include "util/RunDisplay.h"
+
+// The Korean question followed by the internet error's text.
+std::string CertificatePromptText(const std::string& errorText);
+// Yes/No box with the exclamation icon; true when the user answered Yes.
+bool AskIgnoreCertificateError(IRunDisplay& display, const std::string& errorText);

@@ -1,0 +1,109 @@
+#include "http/GzipFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "http/GzipStreamDecoder.h"
+#include "util/MyLog.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string ErrnoText(int error) {
+  std::string text = std::strerror(error);
+  if (text.size() > 1024) text.resize(1024);
+  return text;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+}  // namespace
+
+int UnCompressGzipFile(const std::string& filePath, uint32_t& decodedSize) {
+  decodedSize = 0;
+  if (filePath.empty()) return 1;
+
+  UniqueFile input(std::fopen(filePath.c_str(), "rb"));
+  if (!input) {
+    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 1. File open error. '%s'", filePath.c_str());
+    return 0;
+  }
+  const int first = std::fgetc(input.get());
+  if (first == EOF) {
+    if (std::ferror(input.get())) {
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 1. CFileException::%s.", ErrnoText(errno).c_str());
+      return 0;
+    }
+    return 1;  // empty file: nothing to decode
+  }
+  std::ungetc(first, input.get());
+
+  const std::string tempPath = filePath + ".gunzip~";
+  UniqueFile output(std::fopen(tempPath.c_str(), "wb"));
+  if (!output) {
+    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 2. File open error. '%s'", filePath.c_str());
+    return 0;
+  }
+
+  int readError = 0;
+  int writeError = 0;
+  const GzipSource source = [&](unsigned char* buffer, size_t capacity) -> size_t {
+    const size_t count = std::fread(buffer, 1, capacity, input.get());
+    if (count == 0 && std::ferror(input.get())) readError = errno ? errno : EIO;
+    return count;
+  };
+  const GzipSink sink = [&](const unsigned char* data, size_t length) -> bool {
+    if (std::fwrite(data, 1, length, output.get()) == length) return true;
+    writeError = errno ? errno : EIO;
+    return false;
+  };
+  const GzipDecodeResult result = DecodeGzipStream(source, sink);
+  input.reset();
+  if (!writeError && std::fclose(output.release()) != 0) writeError = errno ? errno : EIO;
+  output.reset();
+
+  auto dropTemp = [&]() { std::remove(tempPath.c_str()); };
+  if (readError) {
+    if (g_pMyLog)
+      g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 1. CFileException::%s.", ErrnoText(readError).c_str());
+    dropTemp();
+    return 0;
+  }
+  if (writeError || result.state == GZIP_DECODE_SINK_ERROR) {
+    if (g_pMyLog)
+      g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 2. CFileException::%s.",
+                    ErrnoText(writeError ? writeError : EIO).c_str());
+    dropTemp();
+    return 0;
+  }
+  if (result.decodedSize == 0) {
+    if (g_pMyLog)
+      g_pMyLog->Log(LOG_ERROR,
+                    "CVantoExeDlg::UnCompressGzipFile> Failed GZipUnCompress(). pUnCompressBuff==NULL or "
+                    "dwUnCompressSize==0");
+    dropTemp();
+    return 0;
+  }
+  if (!ReplaceFile(tempPath, filePath)) {
+    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> Failed DeleteFile(strGzipFilePath).");
+    dropTemp();
+    return 0;
+  }
+  decodedSize = static_cast<uint32_t>(result.decodedSize);
+  return 1;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// What all server requests of a run share: the configuration, the session
+// and connection created at start-up (replaced once by a retry, released at
+// exit), and the two run flags that change how requests are made. The
+// application object owns one and hands it to the run.
+#include <memory>
+
+#include "config/VantoCfg.h"
+#include "http/InetObjects.h"
+#include "http/RequestFrame.h"
+
+class CHttpContext {
+ public:
+  explicit CHttpContext(const CVantoCfg& cfg) : m_cfg(cfg) {}
+  CHttpContext(const CHttpContext&) = delete;
+  CHttpContext& operator=(const CHttpContext&) = delete;
+
+  const CVantoCfg& Cfg() const { return m_cfg; }
+  ProxySettings Proxy() const;
+  ServerTimeouts Timeouts() const;
+
+  // Session (agent "VantoExeBP" for a BP-server run, else "VantoExe") and
+  // connection to SVR_IP_ADDR:SVR_PORT_NO; false when no connection resulted.
+  bool OpenShared(const char* prefix);
+  // The retry's replacement: closes both and opens new ones with agent.
+  void ReplaceShared(const char* agent, const char* prefix);
+  // Releases both (exit).
+  void CloseShared();
+
+  CInetSession* Session() const { return m_pInetSession.get(); }
+  CInetConnection* Connection() const { return m_pHttpConnection.get(); }
+
+  // The user accepted a certificate error: later requests relax their checks.
+  int m_nCertIgnoreFlag = 0;
+  // This run goes to the BP server of the local subnet.
+  int m_nBPDownloadFlag = 0;
+
+ private:
+  const CVantoCfg& m_cfg;
+  std::unique_ptr<CInetSession> m_pInetSession;
+  std::unique_ptr<CInetConnection> m_pHttpConnection;
+};

@@ -1,0 +1,80 @@
+#include "http/ServerConfigDownload.h"
+
+#include <memory>
+
+#include "http/HttpLog.h"
+#include "http/InternetError.h"
+#include "http/RequestFrame.h"
+#include "http/ServerConfigLine.h"
+
+namespace {
+const char kPrefix[] = "CVantoCfg::LoadConfigFromServer> ";
+const FrameLogStyle kStyle = {kPrefix, "Goto ReSendRequest.", LOG_ERROR, LOG_ERROR, LOG_ERROR, true, false};
+}  // namespace
+
+int LoadConfigFromServer(CVantoCfg& cfg, const std::string& svrIpAddr, const std::string& svrPortNo,
+                         int16_t svrHttps, const std::string& svrCfgFilePath, int certIgnoreFlag, int32_t& errCode,
+                         std::string& errMsg, const std::string& proxyIpAddr, const std::string& proxyUserName,
+                         const std::string& proxyPassword, int proxyAuthMode) {
+  errCode = 0;
+  errMsg.clear();
+  HttpLog(LOG_DEBUG, "%sIP = %s, Port = %s", kPrefix, svrIpAddr.c_str(), svrPortNo.c_str());
+
+  ProxySettings proxy;
+  proxy.strIpAddr = proxyIpAddr;
+  proxy.strUserName = proxyUserName;
+  proxy.strPassword = proxyPassword;
+  proxy.nAuthMode = proxyAuthMode;
+  ServerTimeouts timeouts;
+  timeouts.dwConnect = cfg.m_dwConnectTimeOut;
+  timeouts.dwSend = cfg.m_dwSendTimeOut;
+  timeouts.dwRecv = cfg.m_dwRecvTimeOut;
+
+  // Declared in this order so that the request goes first, the session last.
+  std::unique_ptr<CInetSession> session;
+  std::unique_ptr<CInetConnection> connection;
+  std::unique_ptr<CHttpRequest> request;
+  try {
+    session = CreateInetSession("VantoExe", proxy, kPrefix);
+    if (session) connection = ConnectHttpServer(*session, svrIpAddr, svrPortNo, timeouts, kPrefix);
+    if (!connection) return -1;
+
+    HttpLog(LOG_DEBUG, "%sFile URL = %s", kPrefix, svrCfgFilePath.c_str());
+    HttpLog(LOG_DEBUG, "%sEncoded File URL = %s", kPrefix, svrCfgFilePath.c_str());
+    request = OpenHttpFileRequest(*connection, "GET", svrCfgFilePath, svrHttps, certIgnoreFlag, kPrefix);
+    if (!request) {
+      HttpLog(LOG_ERROR, "%sOpenRequest() Return NULL", kPrefix);
+      return -1;
+    }
+    HttpLog(LOG_DEBUG, "%sOpenRequest Success", kPrefix);
+
+    const SendOutcome sent = SendWithProxyAuth(*request, svrCfgFilePath, proxy, kStyle);
+    if (sent.nResult < 0) return sent.nResult;
+    if (sent.nResult != FRAME_STATUS_OK) return -2;
+    HttpLog(LOG_DEBUG, "%sQueryInfoStatusCode Success", kPrefix);
+
+    std::string line;
+    while (request->ReadLine(line)) {
+      HttpLog(LOG_DEBUG, "%sRead Line : %s", kPrefix, line.c_str());
+      std::string key;
+      std::string value;
+      switch (ClassifyServerConfigLine(line, key, value)) {
+        case SERVER_CFG_LINE_EMPTY:
+          HttpLog(LOG_DEBUG, "%sInvalid Line, Line Length is 0", kPrefix);
+          break;
+        case SERVER_CFG_LINE_COMMENT:
+        case SERVER_CFG_LINE_INVALID:
+          HttpLog(LOG_DEBUG, "%sInvalid Line", kPrefix);
+          break;
+        case SERVER_CFG_LINE_SETTING:
+          ApplyServerConfigKey(cfg, key, value);
+          break;
+      }
+    }
+    return 0;
+  } catch (const CInternetError& error) {
+    errCode = static_cast<int32_t>(error.GetErrorCode());
+    errMsg = error.GetErrorMessage();
+    return -6;
+  }
+}
