@@ -31,13 +31,10 @@ class IRunServices {
   virtual int IsListFileDifferent(const FileItem& listItem) = 0;
   virtual int CopyServerListFileToLocalListFile(const FileItem& listItem) = 0;
 
-  // The shared session and connection, for the switch to the main server.
-  // Each close returns whether there was one to close.
-  virtual bool CloseHttpConnection() = 0;
-  virtual bool CloseInetSession() = 0;
-  // New session (agent name as given) and connection to SVR_IP_ADDR:SVR_PORT_NO.
-  virtual bool OpenSessionAndConnection(const char* agentName) = 0;
-  virtual void SetConnectionTimeouts(uint32_t connectMs, uint32_t sendMs, uint32_t recvMs) = 0;
+  // Replaces the shared session and connection by new ones (agent as
+  // given) to SVR_IP_ADDR:SVR_PORT_NO with the configured time-outs, logging
+  // each step with the run's prefix; false when no connection resulted.
+  virtual bool ReopenSharedConnection(const char* agentName) = 0;
 
   // First start only: the per-user browser setting the handlers rely on.
   virtual void UpdateRegisterKeyValue() {}

@@ -62,18 +62,8 @@ void CVantoEngine::SwitchToMainServer() {
   if (cfg.m_strOrgSvrIpAddr.empty()) return;
   cfg.SVR_IP_ADDR = cfg.m_strOrgSvrIpAddr;
   cfg.SVR_PORT_NO = cfg.m_strOrgSvrPortNo;
-  // Close first, log afterwards only when there was something to close.
-  if (m_services.CloseHttpConnection()) Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Close g_pHttpConnection");
-  if (m_services.CloseInetSession()) Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Close g_pInetSession");
-  Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Create New g_pHttpConnection");
-  if (m_services.OpenSessionAndConnection("VantoExe")) {
-    Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> m_dwConnectTimeOut=%d, m_dwSendTimeOut=%d, m_dwRecvTimeOut=%d",
-        static_cast<int>(cfg.m_dwConnectTimeOut), static_cast<int>(cfg.m_dwSendTimeOut),
-        static_cast<int>(cfg.m_dwRecvTimeOut));
-    m_services.SetConnectionTimeouts(cfg.m_dwConnectTimeOut, cfg.m_dwSendTimeOut, cfg.m_dwRecvTimeOut);
-  } else {
+  if (!m_services.ReopenSharedConnection("VantoExe"))
     Log(LOG_ERROR, "CVantoExeDlg::OnRequestStart> m_pVantoExeApp->g_pHttpConnection is null.");
-  }
 }
 
 void CVantoEngine::OnRequestStart(int wParam, int lParam) {

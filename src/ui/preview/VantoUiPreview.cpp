@@ -62,10 +62,7 @@ class CSimulatedServer : public IRunServices {
   int IsFileToDownload(const FileItem&) override { return 1; }
   int IsListFileDifferent(const FileItem&) override { return 1; }
   int CopyServerListFileToLocalListFile(const FileItem&) override { return 0; }
-  bool CloseHttpConnection() override { return false; }
-  bool CloseInetSession() override { return false; }
-  bool OpenSessionAndConnection(const char*) override { return true; }
-  void SetConnectionTimeouts(uint32_t, uint32_t, uint32_t) override {}
+  bool ReopenSharedConnection(const char*) override { return true; }
 
  private:
   CFileItemLists& m_lists;

@@ -169,19 +169,10 @@ class CScriptedServer : public IRunServices {
     calls.push_back("CopyServerListFileToLocalListFile");
     return 0;
   }
-  bool CloseHttpConnection() override {
-    calls.push_back("CloseHttpConnection");
-    return true;
-  }
-  bool CloseInetSession() override {
-    calls.push_back("CloseInetSession");
-    return true;
-  }
-  bool OpenSessionAndConnection(const char* agent) override {
+  bool ReopenSharedConnection(const char* agent) override {
     calls.push_back(std::string("Open:") + agent);
-    return true;
+    return reopenResult;
   }
-  void SetConnectionTimeouts(uint32_t, uint32_t, uint32_t) override { calls.push_back("Timeouts"); }
   void UpdateRegisterKeyValue() override { calls.push_back("UpdateRegisterKeyValue"); }
   int HandleExecuteTypeFiles() override { return Handler("Execute"); }
   int HandleZipTypeFiles(int) override { return Handler("Zip"); }
@@ -214,6 +205,7 @@ class CScriptedServer : public IRunServices {
   int listDownloadResult = 0;
   int listReadResult = 0;
   int listDifferent = 1;
+  bool reopenResult = true;
   std::map<std::string, int> handlerResults;
   std::vector<std::string> certErrorsLeft;  // paths whose next download fails with a certificate error
   std::function<void(FileItem&)> onDownload;

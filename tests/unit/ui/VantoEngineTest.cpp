@@ -354,7 +354,6 @@ TEST_F(VantoEngineTest, UnreachableBpServerIsFollowedByTheMainServer) {
   EXPECT_EQ(cfg.SVR_IP_ADDR, "127.0.0.1");
   EXPECT_EQ(cfg.SVR_PORT_NO, "8080");
   EXPECT_EQ(server.Count("Open:VantoExe"), 1);
-  EXPECT_EQ(server.Count("CloseHttpConnection"), 1);
   EXPECT_EQ(bpFlag, 0);
   EXPECT_EQ(g_nResult, VANTO_SUCCESS);
   EXPECT_TRUE(closed);
