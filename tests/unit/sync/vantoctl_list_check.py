@@ -1,0 +1,154 @@
+"""vantoctl list check on a list that exercises every kind code, option and
+quoting rule: one JSON object per entry, in file order, as clients read it.
+
+Usage: vantoctl_list_check.py PATH_TO_VANTOCTL
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+VANTOCTL = sys.argv.pop(1) if len(sys.argv) > 1 else "vantoctl"
+
+KOREAN = "한글/파일.txt"
+LONG = "L" * 1030  # one physical line read as two pieces
+
+LIST_LINES = [
+    "# comment line, never an entry",             # 1
+    "! also a comment",                            # 2
+    "",                                            # 3
+    "app/bin/x.dll,,,REG|PASS",                    # 4
+    "a/del.txt,,,DEL",                             # 5
+    "a/reg.reg,,,REF|p=1",                         # 6
+    "a/z.zip,,,ZIP",                               # 7
+    "a/asm.dll,,,ASM",                             # 8
+    "a/zrg.zip,,,ZRG",                             # 9
+    "a/c.cmd,,,CMD",                               # 10
+    'a/e.exe,,,EXE|w=1/a="-s /quiet"',             # 11
+    "a/f.ttf,_FONTS/f.ttf,,FNT",                   # 12
+    "a/f.fon,,,fon",                               # 13
+    "a/n.txt,,,EXEC",                              # 14
+    "a/s.dll,%SystemDir%/s.dll,SYSTEM,SYS",        # 15
+    "a/s2.dll,,sys,EXE|a=-s",                      # 16
+    '"q/a,b.txt","t/c,d.txt",,,2010-01-02 03:04:05,123',  # 17
+    '"q/\\"x.txt"y,t.txt',                         # 18
+    "bin/old/x.dll,,,REG",                         # 19
+    "bin/older/y.dll",                             # 20
+    "BIN/old/z.dll",                               # 21
+    "a/abs.txt,D:/data/abs.txt",                   # 22
+    "a/drv.txt,/root/drv.txt",                     # 23
+    KOREAN + ",,,,,7",                             # 24
+    "a/opt.exe,,,  exe | PASS/w=1/\"a=\"/a=\"\\\"q\\\" r\"",  # 25
+    ",only/target.txt,,DEL",                       # 26
+    "a/x,y.txt,,,\"SYS,X\",5",                     # 27
+    LONG,                                          # 28 (pieces)
+    "last/line.txt",                               # 29, no LF at the end
+]
+
+
+def entry(line, path, target, local, kind=1, sys_flag=2, pass_flag=0, wait=0, arg="", time="", size="",
+          excluded=False):
+    return {"line": line, "m_strFilePath": path, "m_strTargetPath": target, "m_strLocalPath": local,
+            "m_nFileType": kind, "m_nSysFileFlag": sys_flag, "m_nPassFlag": pass_flag, "m_nWaitFlag": wait,
+            "m_strArgument": arg, "m_strModifyTime": time, "m_strFileSize": size, "excluded": excluded}
+
+
+EXPECTED = [
+    entry(4, "app/bin/x.dll", "app\\bin\\x.dll", "C:\\App\\app\\bin\\x.dll", kind=2, pass_flag=1),
+    entry(5, "a/del.txt", "a\\del.txt", "C:\\App\\a\\del.txt", kind=4),
+    entry(6, "a/reg.reg", "a\\reg.reg", "C:\\App\\a\\reg.reg", kind=6, pass_flag=1),
+    entry(7, "a/z.zip", "a\\z.zip", "C:\\App\\a\\z.zip", kind=7),
+    entry(8, "a/asm.dll", "a\\asm.dll", "C:\\App\\a\\asm.dll", kind=8),
+    entry(9, "a/zrg.zip", "a\\zrg.zip", "C:\\App\\a\\zrg.zip", kind=9),
+    entry(10, "a/c.cmd", "a\\c.cmd", "C:\\App\\a\\c.cmd", kind=3),
+    entry(11, "a/e.exe", "a\\e.exe", "C:\\App\\a\\e.exe", kind=3, wait=1, arg="-s /quiet"),
+    # No Windows folders on this host: the token stays relative.
+    entry(12, "a/f.ttf", "_FONTS\\f.ttf", "C:\\App\\_FONTS\\f.ttf", kind=5),
+    entry(13, "a/f.fon", "a\\f.fon", "C:\\App\\a\\f.fon", kind=5),
+    entry(14, "a/n.txt", "a\\n.txt", "C:\\App\\a\\n.txt", kind=1),
+    entry(15, "a/s.dll", "%SystemDir%\\s.dll", "C:\\App\\%SystemDir%\\s.dll", kind=1, sys_flag=1),
+    entry(16, "a/s2.dll", "a\\s2.dll", "C:\\App\\a\\s2.dll", kind=3),
+    entry(17, "q/a,b.txt", "t\\c,d.txt", "C:\\App\\t\\c,d.txt", time="20100102030405", size="123"),
+    # "y" behind the closing quote is skipped as the separator, so the comma
+    # ends an empty field 2 and t.txt lands in field 3.
+    entry(18, 'q/\\"x.txt', 'q\\\\"x.txt', 'C:\\App\\q\\\\"x.txt'),
+    entry(19, "bin/old/x.dll", "bin\\old\\x.dll", "bin\\old\\x.dll", kind=2, excluded=True),
+    entry(20, "bin/older/y.dll", "bin\\older\\y.dll", "bin\\older\\y.dll", excluded=True),
+    entry(21, "BIN/old/z.dll", "BIN\\old\\z.dll", "C:\\App\\BIN\\old\\z.dll"),
+    entry(22, "a/abs.txt", "D:\\data\\abs.txt", "D:\\data\\abs.txt"),
+    entry(23, "a/drv.txt", "\\root\\drv.txt", "C:\\root\\drv.txt"),
+    entry(24, KOREAN, KOREAN.replace("/", "\\"), "C:\\App\\" + KOREAN.replace("/", "\\"), size="7"),
+    entry(25, "a/opt.exe", "a\\opt.exe", "C:\\App\\a\\opt.exe", kind=3, pass_flag=0, wait=1, arg='\\"q\\" r'),
+    entry(27, "a/x", "y.txt", "C:\\App\\y.txt", size="5"),
+    entry(28, "L" * 1022, "L" * 1022, "C:\\App\\" + "L" * 1022),
+    entry(28, "L" * 8, "L" * 8, "C:\\App\\" + "L" * 8),
+    entry(29, "last/line.txt", "last\\line.txt", "C:\\App\\last\\line.txt"),
+]
+
+
+def run(*args):
+    return subprocess.run([VANTOCTL, "list", *args], capture_output=True, timeout=60)
+
+
+class ListCheck(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.path = os.path.join(self.dir.name, "list.txt")
+        text = "\r\n".join(LIST_LINES)
+        with open(self.path, "wb") as f:
+            f.write(text.encode("cp949"))
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def check(self, *extra):
+        result = run("check", self.path, "--target-dir", "C:\\App", *extra)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return [json.loads(line) for line in result.stdout.decode("utf-8").splitlines()], result.stderr.decode()
+
+    def test_every_rule(self):
+        got, _ = self.check("--exclude-dirs", "bin\\old", "--all-reg", "1")
+        self.assertEqual(len(got), len(EXPECTED))
+        for want, have in zip(EXPECTED, got):
+            self.assertEqual(have, want)
+        for have in got:
+            self.assertEqual(list(have.keys()), list(EXPECTED[0].keys()))
+
+    def test_without_excludes_nothing_is_excluded(self):
+        got, stderr = self.check("--target-dir", "D:\\Other\\")
+        self.assertFalse(any(e["excluded"] for e in got))
+        self.assertEqual(got[0]["m_strLocalPath"], "D:\\Other\\app\\bin\\x.dll")
+        self.assertIn("line 26 has no server path", stderr)
+
+    def test_all_reg_counts_registrations(self):
+        _, stderr = self.check("--all-reg", "1", "--exclude-dirs", "bin\\old")
+        self.assertIn("with ALL_REG_FLAG 1, 1 REG entries", stderr)
+        _, stderr = self.check("--all-reg", "0")
+        self.assertIn("with ALL_REG_FLAG 0, 0 REG entries", stderr)
+
+    def test_quoted_exclude_prefix_with_comma(self):
+        got, _ = self.check("--exclude-dirs", '"t\\c,d",q')
+        self.assertTrue(next(e for e in got if e["line"] == 17)["excluded"])
+        self.assertFalse(next(e for e in got if e["line"] == 4)["excluded"])
+
+    def test_json_escapes_control_characters(self):
+        with open(self.path, "wb") as f:
+            f.write(b"a\tb\x01.txt,,,\n")
+        got, _ = self.check()
+        self.assertEqual(got[0]["m_strFilePath"], "a\tb\x01.txt")
+
+    def test_bad_usage(self):
+        self.assertEqual(run("check", self.path).returncode, 2)  # no target
+        self.assertEqual(run("check", "--target-dir", "C:\\A").returncode, 2)  # no path
+        self.assertEqual(run("check", self.path, "--target-dir", "C:\\A", "--all-reg", "2").returncode, 2)
+        self.assertEqual(run("check", self.path, "--target-dir", "C:\\A", "--bogus", "1").returncode, 2)
+        self.assertEqual(run("show", self.path).returncode, 2)
+        missing = run("check", os.path.join(self.dir.name, "nope.txt"), "--target-dir", "C:\\A")
+        self.assertEqual(missing.returncode, 2)
+        self.assertEqual(missing.stdout, b"")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
