@@ -209,16 +209,6 @@ int CVantoExeApp::LoadWebModeConfig() {
   return -1;
 }
 
-void CVantoExeApp::RunServerSession() {
-  // Plug-in point for the shared internet session, the proxy options, the
-  // HTTP connection with its time-outs, and the modal progress dialog
-  // (given m_pCfg, this object, m_strVersion, g_szModuleDir, g_szExeNames[0]).
-}
-
-void CVantoExeApp::CloseServerSession() {
-  // Plug-in point: close and destroy the HTTP connection, then the session.
-}
-
 BOOL CVantoExeApp::InitInstance() {
   m_nRestartFlag = 0;
   m_nBPDownloadFlag = 0;
