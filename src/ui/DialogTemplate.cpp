@@ -27,7 +27,10 @@ CDialogTemplate::CDialogTemplate(const DialogSpec& spec) {
   AddWord(static_cast<WORD>(spec.cx));
   AddWord(static_cast<WORD>(spec.cy));
   AddWord(0);  // no menu
-  AddWord(0);  // standard dialog class
+  if (spec.className.empty())
+    AddWord(0);  // standard dialog class
+  else
+    AddString(spec.className);
   AddString(spec.title);
   AddWord(spec.pointSize);
   AddWord(FW_NORMAL);

@@ -20,6 +20,7 @@ struct DialogSpec {
   DWORD exStyle;
   short x, y, cx, cy;
   std::wstring title;
+  std::wstring className;  // empty: the system's dialog class
   std::wstring fontName;
   WORD pointSize;
   BYTE charSet;

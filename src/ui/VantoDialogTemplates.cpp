@@ -13,6 +13,23 @@ constexpr BYTE kHangulCharSet = 129;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 }  // namespace
 
+const wchar_t* const kVantoExeDialogClass = L"VantoExeDlg";
+
+bool RegisterVantoExeDialogClass() {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof(cls);
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  if (::GetClassInfoExW(instance, kVantoExeDialogClass, &cls)) return true;
+  cls.cbSize = sizeof(cls);
+  cls.style = CS_DBLCLKS;
+  cls.lpfnWndProc = ::DefDlgProcW;
+  cls.cbWndExtra = DLGWINDOWEXTRA;
+  cls.hInstance = instance;
+  cls.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // arrow
+  cls.lpszClassName = kVantoExeDialogClass;
+  return ::RegisterClassExW(&cls) != 0;
+}
+
 DialogSpec MakeVantoExeDialogSpec() {
   DialogSpec d{};
   d.style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | DS_CENTER | DS_SETFOREGROUND;
@@ -22,6 +39,7 @@ DialogSpec MakeVantoExeDialogSpec() {
   d.cx = 240;
   d.cy = 238;
   d.title = L"VantoExe";
+  d.className = kVantoExeDialogClass;
   d.fontName = W("굴림");
   d.pointSize = 9;
   d.charSet = kHangulCharSet;

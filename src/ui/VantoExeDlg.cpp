@@ -25,6 +25,7 @@ CVantoExeDlg::~CVantoExeDlg() = default;
 INT_PTR CVantoExeDlg::DoModal(HWND parent) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&icc);
+  RegisterVantoExeDialogClass();
   const CDialogTemplate dialogTemplate(MakeVantoExeDialogSpec());
   return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate.Get(), parent,
                                    &CVantoExeDlg::DialogProc, reinterpret_cast<LPARAM>(this));

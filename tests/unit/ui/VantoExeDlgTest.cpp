@@ -103,6 +103,7 @@ TEST_F(VantoExeDlgTest, ControlsOfTheTemplate) {
     EXPECT_TRUE(listStyle & LVS_SINGLESEL);
     EXPECT_TRUE(listStyle & LVS_NOSORTHEADER);
     EXPECT_TRUE(listStyle & WS_TABSTOP);
+    EXPECT_EQ(ClassOf(h), L"VantoExeDlg");  // not a message box's class
     const LONG_PTR style = ::GetWindowLongPtrW(h, GWL_STYLE);
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_FALSE(style & WS_CAPTION);
