@@ -17,6 +17,9 @@
 #include "app/SpecialDirs.h"
 #include "config/CfgNormalize.h"
 #include "config/CommandLine.h"
+#include "http/CertificatePrompt.h"
+#include "http/RequestFlags.h"
+#include "http/ServerConfigDownload.h"
 #include "util/TextConv.h"
 #include "util/VantoResult.h"
 
@@ -203,10 +206,42 @@ void CVantoExeApp::ApplyBPServer() {
 }
 
 int CVantoExeApp::LoadWebModeConfig() {
-  // The server configuration download arrives with the HTTP request frame;
-  // until then the web start mode cannot get its configuration.
+  CVantoCfg& cfg = *m_pCfg;
   g_pMyLog->Log(LOG_INFO, "CVantoExeApp::InitInstance> Try to LoadConfigFromServer()");
-  return -1;
+  int32_t errCode = 0;
+  std::string errMsg;
+  int result = LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
+                                    m_nCertIgnoreFlag, errCode, errMsg, cfg.PROXY_IP_ADDR, cfg.PROXY_USER_NAME,
+                                    cfg.PROXY_USER_PASSWORD, cfg.PROXY_AUTH_MODE);
+  if (result < 0 && ShouldAskIgnoreCertificate(cfg.SVR_HTTPS, m_nCertIgnoreFlag, errCode) &&
+      ShowAppMessage(CertificatePromptText(errMsg), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+    g_pMyLog->Log(LOG_INFO, "CVantoExeApp::InitInstance> Retry LoadConfigFromServer()");
+    m_nCertIgnoreFlag = 1;
+    // The retry goes without the proxy settings.
+    result = LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
+                                  m_nCertIgnoreFlag, errCode, errMsg, "", "", "", 0);
+  }
+  return result;
+}
+
+void CVantoExeApp::RunServerSession() {
+  m_pHttp = std::make_unique<CHttpContext>(*m_pCfg);
+  m_pHttp->m_nBPDownloadFlag = m_nBPDownloadFlag;
+  m_pHttp->m_nCertIgnoreFlag = m_nCertIgnoreFlag;
+  if (!m_pHttp->OpenShared("CVantoExeApp::InitInstance> ")) {
+    FailFatal("Can't get a HTTP connection, so exit program.");
+    return;
+  }
+  RunProgressDialog();
+}
+
+void CVantoExeApp::CloseServerSession() {
+  if (!m_pHttp) return;
+  if (m_pHttp->Connection() && g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> Close HTTP Connection");
+  m_pHttp->CloseConnection();
+  if (m_pHttp->Session() && g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> Close Internet Sesion");
+  m_pHttp->CloseSession();
+  m_pHttp.reset();
 }
 
 BOOL CVantoExeApp::InitInstance() {

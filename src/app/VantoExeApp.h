@@ -48,6 +48,9 @@ class CVantoExeApp {
   void WriteDownloadDate();
 
   CVantoCfg* GetCfg() const { return m_pCfg.get(); }
+  // Shared session, connection and request flags of the run (from step 26
+  // on its flags are the live ones); null before and after.
+  CHttpContext* GetHttp() const { return m_pHttp.get(); }
   const std::string& GetVersion() const { return m_strVersion; }
 
   // Set by the self-update check after it started the updated copy.
@@ -74,6 +77,8 @@ class CVantoExeApp {
   // Releases what RunServerSession opened (exit steps for the connection and
   // the session).
   void CloseServerSession();
+  // Start-up step 30: the progress dialog, run modally, with the run engine.
+  void RunProgressDialog();
   std::string MutexName() const;
 
   std::string m_strCmdLine;

@@ -1,5 +1,5 @@
-// The last start-up steps: the shared session and connection, then the
-// progress dialog, run modally, in which the whole synchronisation happens.
+// The last start-up step: the progress dialog, run modally, in which the
+// whole synchronisation happens.
 #include <winsock2.h>
 
 #include "app/AppGlobals.h"
@@ -9,15 +9,7 @@
 #include "ui/VantoExeDlg.h"
 #include "util/VantoResult.h"
 
-void CVantoExeApp::RunServerSession() {
-  m_pHttp = std::make_unique<CHttpContext>(*m_pCfg);
-  m_pHttp->m_nBPDownloadFlag = m_nBPDownloadFlag;
-  m_pHttp->m_nCertIgnoreFlag = m_nCertIgnoreFlag;
-  if (!m_pHttp->OpenShared("CVantoExeApp::InitInstance> ")) {
-    FailFatal("Can't get a HTTP connection, so exit program.");
-    return;
-  }
-
+void CVantoExeApp::RunProgressDialog() {
   VantoDialogInfo info;
   info.strVersion = m_strVersion;
   info.strWindowsDir = m_strWindowsDir;
@@ -41,12 +33,4 @@ void CVantoExeApp::RunServerSession() {
   dialog.DoModal();
   m_nBPDownloadFlag = m_pHttp->m_nBPDownloadFlag;
   m_nCertIgnoreFlag = m_pHttp->m_nCertIgnoreFlag;
-}
-
-void CVantoExeApp::CloseServerSession() {
-  if (!m_pHttp) return;
-  if (m_pHttp->Connection() && g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> Close HTTP Connection");
-  if (m_pHttp->Session() && g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> Close Internet Sesion");
-  m_pHttp->CloseShared();
-  m_pHttp.reset();
 }

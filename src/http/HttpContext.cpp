@@ -50,3 +50,15 @@ void CHttpContext::CloseShared() {
   m_pHttpConnection.reset();
   m_pInetSession.reset();
 }
+
+bool CHttpContext::CloseConnection() {
+  if (!m_pHttpConnection) return false;
+  m_pHttpConnection.reset();
+  return true;
+}
+
+bool CHttpContext::CloseSession() {
+  if (!m_pInetSession) return false;
+  m_pInetSession.reset();
+  return true;
+}

@@ -26,6 +26,9 @@ class CHttpContext {
   void ReplaceShared(const char* agent, const char* prefix);
   // Releases both (exit).
   void CloseShared();
+  // Release one of them; true when there was one to release.
+  bool CloseConnection();
+  bool CloseSession();
 
   CInetSession* Session() const { return m_pInetSession.get(); }
   CInetConnection* Connection() const { return m_pHttpConnection.get(); }

@@ -10,6 +10,7 @@
 #include "util/SpecialDirMap.h"
 
 class CHttpContext;
+class CVantoCfg;
 class CVantoEngine;
 class IRunDisplay;
 
