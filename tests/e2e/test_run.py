@@ -5,6 +5,7 @@ server."""
 import os
 import socket
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
@@ -131,6 +132,41 @@ class RunTest(vanto.VantoCase):
         self.assertTrue(self.run_once())
         self.assertEqual(self.result_code(self.target), "0")
         self.assertIn(DOWN_COMPLETE % 0, self.log_text(self.target))
+
+    def click(self, control_id, sub="app"):
+        rc, _ = self.driver_run("click", harness.to_windows(self.path(sub)), "30000", str(control_id), timeout=60)
+        self.assertEqual(rc, 0, "no progress dialog to click")
+
+    def test_stop_during_downloads_restores_the_interrupted_file(self):
+        old = b"the previous version"
+        for rel in ("bin/app.dll", "data/sub/big.bin"):
+            os.makedirs(os.path.dirname(self.local(rel)), exist_ok=True)
+            with open(self.local(rel), "wb") as f:
+                f.write(old)
+        self.write_list(["data/sub/big.bin", "bin/app.dll", "html/index.html"])
+        self.server.set_rule("vanto/data/sub/big.bin", slow=0.2)
+        self.server.set_rule("vanto/bin/app.dll", slow=0.2)
+        exe = self.install(ini=self.ini())
+        self.spawn(exe, "R")
+        deadline = time.monotonic() + 60
+        while self.gets("vanto/data/sub/big.bin") == 0:
+            self.assertLess(time.monotonic(), deadline, "the slow download never started")
+            time.sleep(0.1)
+        self.click(1004)  # Stop: noticed before the next entry, whose transfer ends after one block
+        self.assertIsNone(self.message_box("none", timeout=3, folder=self.path("app")), "no question after a stop")
+        self.click(1)     # Close
+        self.assertTrue(self.wait_all(timeout=60, folder=self.path("app")))
+        self.assertEqual(self.result_code(self.target), "1")
+        with open(self.local("bin/app.dll"), "rb") as f:
+            self.assertEqual(f.read(), old, "the interrupted file is restored")
+        self.assertFalse(os.path.exists(self.local("bin/app.dll") + ".dll"), "no backup left behind")
+        self.assertFalse(os.path.exists(self.local("html/index.html")), "nothing fetched after the stop")
+        log = self.log_text(self.target)
+        self.assertIn("CVantoExeDlg::OnButtonStop> Set m_pVantoEngine->m_nRequestStopFlag = 1", log)
+        self.assertIn("CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = -7", log)
+        self.assertIn(DOWN_COMPLETE % 1, log)
+        self.assertIsNone(self.read_ini_value(os.path.join(self.target, "_UpdateD.ini"), "UPDATE",
+                                              "LAST_DOWN_LOAD_YYYYMMDD"))
 
     def local_address_seen_by_the_program(self):
         """The address start-up derives the BP server from, learnt from a
