@@ -14,10 +14,10 @@ for preset in host win32 win64; do
   cmake --build --preset "$preset" || exit 1
 done
 
+# One lasting wineserver for the whole run (started by wine-prefix.sh with
+# Wine's services detached): Wine start-up stays cheap. Ended at exit.
 scripts/wine-prefix.sh || exit 1
 source scripts/wine-env.sh
-# One persistent wineserver for the whole run: Wine start-up stays cheap.
-"$WINESERVER" -p
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 
 status=0

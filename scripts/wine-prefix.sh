@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Creates the project's Wine prefix on first use (a few seconds), with the
-# null graphics driver so that windows and dialogs work without a display.
+# null graphics driver so that windows and dialogs work without a display,
+# and makes sure a wineserver with Wine's own service processes is up.
+#
+# Why the second part: the first program of a wineserver session starts
+# services.exe, winedevice.exe and friends, and they inherit its standard
+# output and error for as long as the server lives. Had a test started them,
+# CTest (or the e2e harness) would wait on that test's output until its time
+# limit. So they are started here, detached, before any test program runs.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
+# Wine processes must not inherit the lock (fd 9): services would hold it.
 if [ ! -f "$WINEPREFIX/.vanto-ready" ]; then
   rm -rf "$WINEPREFIX"
-  "$VANTO_WINE64" wineboot -i >/dev/null 2>&1
-  "$VANTO_WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  "$WINESERVER" -w
+  "$VANTO_WINE64" wineboot -i </dev/null >/dev/null 2>&1 9>&-
+  "$VANTO_WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+  "$WINESERVER" -w 9>&-
   touch "$WINEPREFIX/.vanto-ready"
 fi
 # Wine links the user's shell folders (Desktop, ...) to the host's home;
@@ -18,3 +26,21 @@ fi
 for d in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos,Templates}; do
   if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
 done
+
+wine_services_running() {
+  local f cmd
+  for f in /proc/[0-9]*/cmdline; do
+    cmd=
+    IFS= read -r -d '' cmd 2>/dev/null <"$f" || true
+    [ "$cmd" = 'C:\windows\system32\services.exe' ] || continue
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "${f%cmdline}environ" 2>/dev/null && return 0
+  done
+  return 1
+}
+
+if ! wine_services_running; then
+  # A server that outlives the last program by a while (scripts/test.sh
+  # ends it); exit code 2 means one runs already.
+  "$WINESERVER" -p"${VANTO_WINESERVER_LINGER:-300}" </dev/null >/dev/null 2>&1 9>&- || true
+  "$VANTO_WINE64" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
+fi

@@ -10,7 +10,8 @@
 constexpr char kLongCommandLineSeparator = '\x1A';
 constexpr int kLongCommandLineFieldCount = 40;
 
-// Start modes "0"/"1": exactly 40 fields separated by 0x1A. Afterwards an
+// Start modes "0"/"1": exactly 40 fields separated by 0x1A (a field longer
+// than the usual 4095 bytes is kept whole). Afterwards an
 // empty RUN_MODE becomes "LOOM_BROWSER", the download date is read from
 // TARGET_DIR and the last-list-file rule applied (no clamps on this path).
 int ParseLongCommandLine(const std::string& commandLine, CVantoCfg& cfg);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "config/CfgText.h"
 #include "util/Tokenizer.h"
 
 #ifdef _WIN32
@@ -98,10 +99,10 @@ bool ApplyServerConfigKey(CVantoCfg& cfg, const std::string& key, const std::str
         cfg.*row.text = value;
         break;
       case KEY_INT:
-        cfg.*row.number = std::atoi(value.c_str());
+        cfg.*row.number = CfgAtoi(value);
         break;
       case KEY_INT16:
-        cfg.*row.shortNumber = static_cast<int16_t>(std::atoi(value.c_str()));
+        cfg.*row.shortNumber = static_cast<int16_t>(CfgAtoi(value));
         break;
     }
     return true;

@@ -15,19 +15,18 @@ void Log(int level, const char* format) {
 }
 }  // namespace
 
-int GetFileListFromListFile(CFileItemLists& lists, const ListReadContext& context) {
-  const SyncSettings& settings = context.settings;
+int GetFileListFromListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadContext& context) {
   IRunDisplay* display = context.display;
   Log(LOG_INFO, "-------------------------------------------------------------------------------------- Download List : S");
 
   ListEntryRules rules;
-  rules.paths.targetDir = WithTrailingBackslash(settings.TARGET_DIR);
+  rules.paths.targetDir = WithTrailingBackslash(cfg.TARGET_DIR);
   rules.paths.specialDirs = context.specialDirs;
   rules.paths.systemDir = context.systemDir;
   rules.paths.windowsDir = context.windowsDir;
   int compareExcludeDirFlag = 0;
-  if (!settings.EXCLUDE_DIRS.empty()) {
-    rules.excludePrefixes = SplitExcludeDirs(settings.EXCLUDE_DIRS);
+  if (!cfg.EXCLUDE_DIRS.empty()) {
+    rules.excludePrefixes = SplitExcludeDirs(cfg.EXCLUDE_DIRS);
     compareExcludeDirFlag = 1;
   }
   if (g_pMyLog)
@@ -38,7 +37,7 @@ int GetFileListFromListFile(CFileItemLists& lists, const ListReadContext& contex
     display->SetProgressPos(IDC_PROGRESS_TOTAL, 0);
   }
 
-  const std::string listPath = settings.TARGET_DIR + "\\" + settings.LIST_FILE_NAME;
+  const std::string listPath = cfg.TARGET_DIR + "\\" + cfg.LIST_FILE_NAME;
   CListFileScanner scanner;
   if (!scanner.Open(listPath)) {
     if (g_pMyLog)
@@ -77,7 +76,7 @@ int GetFileListFromListFile(CFileItemLists& lists, const ListReadContext& contex
         lists.CmdFileItemList.push_back(MakeHandlerCopy(*item));
         break;
       case FILE_KIND_REG:
-        if (settings.ALL_REG_FLAG == 1) lists.RegFileItemList.push_back(MakeHandlerCopy(*item));
+        if (cfg.ALL_REG_FLAG == 1) lists.RegFileItemList.push_back(MakeHandlerCopy(*item));
         break;
       case FILE_KIND_FNT:
         lists.FntFileItemList.push_back(MakeHandlerCopy(*item));
@@ -97,7 +96,7 @@ int GetFileListFromListFile(CFileItemLists& lists, const ListReadContext& contex
 
     bool accept = false;
     if (!item->m_strFileSize.empty() && !item->m_strModifyTime.empty()) {
-      if (IsFileToDownload(*item, settings) == 1) {
+      if (IsFileToDownload(*item, cfg) == 1) {
         if (g_pMyLog)
           g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(2) Line : %s", piece.text.c_str());
         accept = true;
@@ -108,7 +107,7 @@ int GetFileListFromListFile(CFileItemLists& lists, const ListReadContext& contex
                       "CVantoExeDlg::GetFileListFromListFile> Can't Get Server File(%s) Info, So Add To Download File List",
                       item->m_strFilePath.c_str());
       accept = true;
-    } else if (IsFileToDownload(*item, settings) == 1) {
+    } else if (IsFileToDownload(*item, cfg) == 1) {
       if (g_pMyLog)
         g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(1) Line : %s", piece.text.c_str());
       accept = true;

@@ -6,7 +6,7 @@
 
 #include "sync/FileItemLists.h"
 #include "sync/LocalPathResolver.h"
-#include "sync/SyncSettings.h"
+#include "config/VantoCfg.h"
 
 class IRunDisplay;
 
@@ -15,8 +15,8 @@ class IRunDisplay;
 // HTTP layer's GetServerFileInfo; tests pass a fake.
 using ServerFileInfoQuery = std::function<int(FileItem& item)>;
 
+// What the application holds beside the configuration.
 struct ListReadContext {
-  SyncSettings settings;
   SpecialDirMap specialDirs;
   std::string systemDir;   // m_strSystemDir
   std::string windowsDir;  // m_strWindowsDir
@@ -24,7 +24,8 @@ struct ListReadContext {
   ServerFileInfoQuery queryServerFileInfo;
 };
 
-// Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME. Returns the number of
-// entries put on DownFileItemList (DEL entries included), -1 when the file
-// cannot be opened.
-int GetFileListFromListFile(CFileItemLists& lists, const ListReadContext& context);
+// Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME; EXCLUDE_DIRS and
+// ALL_REG_FLAG shape the lists, the decision uses the time settings.
+// Returns the number of entries put on DownFileItemList (DEL entries
+// included), -1 when the file cannot be opened.
+int GetFileListFromListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadContext& context);

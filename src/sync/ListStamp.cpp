@@ -7,15 +7,15 @@
 #include "util/FileUtil.h"
 #include "util/MyLog.h"
 
-int CopyServerListFileToLocalListFile(const FileItem& listItem, const SyncSettings& settings) {
-  if (settings.CHECK_LIST_FILE_FLAG != 1) {
+int CopyServerListFileToLocalListFile(const FileItem& listItem, const CVantoCfg& cfg) {
+  if (cfg.CHECK_LIST_FILE_FLAG != 1) {
     if (g_pMyLog)
       g_pMyLog->Log(LOG_INFO,
                     "CVantoExeDlg::CopyServerListFileToLocalListFile> m_nCheckListFileFlag is 0, So Don't Copy List File");
     return 0;
   }
   const std::string& listPath = listItem.m_strLocalPath;
-  const std::string stampPath = listPath + "." + settings.RUN_MODE;
+  const std::string stampPath = listPath + "." + cfg.RUN_MODE;
 
   if (!::CopyFileA(listPath.c_str(), stampPath.c_str(), FALSE)) {
     const DWORD error = ::GetLastError();
@@ -36,7 +36,7 @@ int CopyServerListFileToLocalListFile(const FileItem& listItem, const SyncSettin
     ::Sleep(100);
   }
 
-  const int result = SetFileModifyDate(stampPath, listItem.m_strModifyTime, settings.FILE_COMPARE_GMT_TIME);
+  const int result = SetFileModifyDate(stampPath, listItem.m_strModifyTime, cfg.FILE_COMPARE_GMT_TIME);
   if (result < 0) {
     if (g_pMyLog)
       g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::CopyServerListFileToLocalListFile> SetFileModifyDate() Fail, RetVal = %d",

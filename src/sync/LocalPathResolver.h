@@ -1,17 +1,13 @@
 #pragma once
 // Where a list entry lives on this machine.
-#include <map>
 #include <string>
 
 #include "sync/FileItem.h"
-
-// Token ("_FONTS", ...) to folder without trailing backslash; filled by the
-// application at start-up, empty where there are no Windows folders.
-using SpecialDirMap = std::map<std::string, std::string>;
+#include "util/SpecialDirMap.h"
 
 struct LocalPathRules {
   std::string targetDir;   // TARGET_DIR with a trailing backslash
-  SpecialDirMap specialDirs;
+  SpecialDirMap specialDirs;  // empty where there are no Windows folders
   std::string systemDir;   // replaces "%SystemDir%"
   std::string windowsDir;  // replaces "%SystemRoot%"
 };

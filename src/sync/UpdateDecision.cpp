@@ -50,8 +50,8 @@ void Log(int level, const char* format, const char* path) {
 }
 }  // namespace
 
-int IsFileDifferent(const FileItem& item, const std::string& localPath, int sizeFlag, const SyncSettings& settings) {
-  const bool gmtVariant = settings.FILE_COMPARE_GMT_TIME != 0;
+int IsFileDifferent(const FileItem& item, const std::string& localPath, int sizeFlag, const CVantoCfg& cfg) {
+  const bool gmtVariant = cfg.FILE_COMPARE_GMT_TIME != 0;
   const char* serverPath = item.m_strFilePath.c_str();
   const char* localArg = localPath.c_str();
 
@@ -129,7 +129,7 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
   const long long localSeconds = CalendarSeconds(FromSystemTime(gmtVariant ? utcWrite : localWrite));
 
   const long long gap = localSeconds > serverSeconds ? localSeconds - serverSeconds : serverSeconds - localSeconds;
-  if (gap <= static_cast<long long>(settings.TIME_CHECK_SPAN)) return 0;
+  if (gap <= static_cast<long long>(cfg.TIME_CHECK_SPAN)) return 0;
 
   if (g_pMyLog) {
     if (gmtVariant) {
@@ -138,20 +138,20 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
       g_pMyLog->Log(LOG_DEBUG,
                     "CVantoExeDlg::IsFileDifferent> '%s' >> The last modified time is different. [TimeGab=(%d), "
                     "TimeCheckSpan=(%d), ServerGMT=(%s), LocalGMT=(%s), LocalTime=(%s)]",
-                    serverPath, static_cast<int>(gap), settings.TIME_CHECK_SPAN, serverText.c_str(),
+                    serverPath, static_cast<int>(gap), cfg.TIME_CHECK_SPAN, serverText.c_str(),
                     FormatSystemTime(utcWrite).c_str(), FormatSystemTime(localWrite).c_str());
     } else {
       g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::IsFileDifferent> File(%s) dwTimeGab = %d, m_nTimeCheckSpan = %d", localArg,
-                    static_cast<int>(gap), settings.TIME_CHECK_SPAN);
+                    static_cast<int>(gap), cfg.TIME_CHECK_SPAN);
     }
   }
   return 1;
 }
 
-int IsFileToDownload(const FileItem& item, const SyncSettings& settings) {
-  return IsFileDifferent(item, item.m_strLocalPath, 1, settings);
+int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg) {
+  return IsFileDifferent(item, item.m_strLocalPath, 1, cfg);
 }
 
-int IsListFileDifferent(const FileItem& listItem, const SyncSettings& settings) {
-  return IsFileDifferent(listItem, listItem.m_strLocalPath + "." + settings.RUN_MODE, 0, settings);
+int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg) {
+  return IsFileDifferent(listItem, listItem.m_strLocalPath + "." + cfg.RUN_MODE, 0, cfg);
 }

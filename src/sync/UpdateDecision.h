@@ -5,12 +5,12 @@
 #include <string>
 
 #include "sync/FileItem.h"
-#include "sync/SyncSettings.h"
+#include "config/VantoCfg.h"
 
 // 1 fetch, 0 current. Local path m_strLocalPath, sizes compared.
-int IsFileToDownload(const FileItem& item, const SyncSettings& settings);
+int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg);
 // The list file against its kept stamp ("%s.%s" of m_strLocalPath and
 // RUN_MODE); only the time counts. 1 changed, 0 same.
-int IsListFileDifferent(const FileItem& listItem, const SyncSettings& settings);
+int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg);
 // sizeFlag 1 compares sizes too. The variant follows FILE_COMPARE_GMT_TIME.
-int IsFileDifferent(const FileItem& item, const std::string& localPath, int sizeFlag, const SyncSettings& settings);
+int IsFileDifferent(const FileItem& item, const std::string& localPath, int sizeFlag, const CVantoCfg& cfg);

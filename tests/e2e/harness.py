@@ -92,11 +92,36 @@ class Result:
         self.timed_out = timed_out
 
 
+def _wine_services_running(wineprefix):
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if f.read().split(b"\0")[0] != b"C:\\windows\\system32\\services.exe":
+                    continue
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if b"WINEPREFIX=" + wineprefix.encode() in f.read().split(b"\0"):
+                    return True
+        except OSError:
+            continue
+    return False
+
+
+def ensure_wine_session():
+    """Wine's service processes keep the output pipes of the program that
+    started them open for the server's lifetime; wine-prefix.sh starts them
+    detached, so that no captured program is the first of a session."""
+    if not _wine_services_running(env()["WINEPREFIX"]):
+        subprocess.run([os.path.join(SOURCE_DIR, "scripts", "wine-prefix.sh")], check=True)
+
+
 def run(exe, args=(), timeout=60, cwd=None, extra_env=None):
     """Runs exe under Wine; returns its exit code and output (bytes).
 
     On time-out the process is killed and timed_out is set.
     """
+    ensure_wine_session()
     e = env()
     if extra_env:
         e.update(extra_env)
@@ -113,6 +138,7 @@ def run(exe, args=(), timeout=60, cwd=None, extra_env=None):
 
 def wine_tool(args, timeout=60):
     """Runs one of Wine's own programs (reg, cmd) in the prefix."""
+    ensure_wine_session()
     e = env()
     return subprocess.run([e["VANTO_WINE64"], *args], env=e, capture_output=True, timeout=timeout)
 

@@ -3,6 +3,7 @@ single-instance guard and refused command lines."""
 import filecmp
 import os
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
@@ -70,9 +71,49 @@ class LaunchTest(vanto.VantoCase):
                       log)
         self.assertIn("[ERROR] CVantoExeApp::InitInstance> BP server port number is unknown.", log)
 
+    def test_launcher_within_a_minute_reuses_the_copy_and_stops_the_running_one(self):
+        target = self.path("target")
+        exe = self.install(ini=self.holding_ini(target))
+        run_copy = self.path("app", "VantoExeRun.exe")
+        with open(exe, "rb") as f:
+            image = bytearray(f.read())
+        stub = image.find(b"This program cannot be run in DOS mode")
+        self.assertGreater(stub, 0)
+        image[stub] = ord("t")  # same size, different bytes: shows whether a copy was made
+        with open(run_copy, "wb") as f:
+            f.write(image)
+        st = os.stat(exe)
+        os.utime(run_copy, (st.st_atime, st.st_mtime + 30))
+
+        self.start(exe)
+        self.assertEqual(self.message_box(button="none"), BP_PORT_UNKNOWN)
+        first = self.running()
+        self.assertEqual([os.path.basename(p.replace("\\", "/")) for p in first.values()], ["VantoExeRun.exe"])
+        with open(run_copy, "rb") as f:
+            self.assertEqual(f.read(), bytes(image), "size equal, time within 60 s: no copy")
+
+        self.start(exe)  # again: the running copy is stopped first
+        deadline = time.monotonic() + 60
+        while set(first) & set(self.running()) and time.monotonic() < deadline:
+            time.sleep(0.5)
+        self.assertEqual(self.message_box(button="none"), BP_PORT_UNKNOWN)
+        second = self.running()
+        self.assertEqual(len(second), 1)
+        self.assertFalse(set(first) & set(second), "the first copy was terminated")
+
+        os.utime(run_copy, (st.st_atime, st.st_mtime + 120))
+        self.message_box()
+        self.assertTrue(self.wait_all())
+        self.start(exe)  # times 120 s apart: copied again
+        self.assertEqual(self.message_box(), BP_PORT_UNKNOWN)
+        self.assertTrue(self.wait_all())
+        self.assertTrue(filecmp.cmp(exe, run_copy, shallow=False))
+
     def test_launcher_under_another_name_does_the_work_itself(self):
         target = self.path("target")
-        exe = self.install(name="Updater.exe", ini=self.ini(target))
+        # A server address, so that start-up gets its connection (no request
+        # is made before the dialog).
+        exe = self.install(name="Updater.exe", ini=self.ini(target, SVR_IP_ADDR="127.0.0.1", SVR_PORT_NO="9"))
         self.start(exe)
         self.assertTrue(self.wait_all())
         self.assertFalse(os.path.exists(self.path("app", "VantoExeRun.exe")))
@@ -96,6 +137,7 @@ class LaunchTest(vanto.VantoCase):
         self.message_box(folder=self.path("first"))
         self.assertTrue(self.wait_all())
         self.assertEqual(self.result_code(first_target), "0")
+        self.assert_startup_log(first_target)
 
     def test_unknown_first_character_is_refused(self):
         target = self.path("target")

@@ -55,9 +55,30 @@ def long_command_line(**fields):
 
 def decode_log(data):
     """Log bytes as text: byte-inverted files are turned back first."""
+    # Text mode turned every 0x0A byte into CR LF after the inversion.
+    data = data.replace(b"\r\n", b"\n")
     if data and data[0] == 0xFF - ord("2"):
         data = bytes(0xFF - b for b in data)
-    return data.replace(b"\r\n", b"\n").decode("cp949", errors="replace")
+    return data.decode("cp949", errors="replace")
+
+
+_SERVER_STARTED = False
+
+
+def ensure_wineserver():
+    """A persistent Wine server and desktop holding no pipes of ours:
+    otherwise the first Wine program starts them, they inherit its output
+    pipes, and whoever reads those pipes waits for as long as they live."""
+    global _SERVER_STARTED
+    if not _SERVER_STARTED:
+        e = harness.env()
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([e["WINESERVER"], "-p"], env=e, **quiet)
+        # The prefix's helper processes (desktop, services) likewise start
+        # with the first program that needs them and keep its descriptors.
+        driver = harness.exe_path("vanto_uidriver.exe")
+        subprocess.run([harness.loader_for(driver), driver, "desktop", "-"], env=e, timeout=120, **quiet)
+        _SERVER_STARTED = True
 
 
 class VantoCase(harness.WineTestCase):
@@ -68,6 +89,7 @@ class VantoCase(harness.WineTestCase):
         self.vanto = harness.exe_path("VantoExe.exe")
         if not harness.can_run(self.vanto):
             self.skipTest("this machine cannot run 32-bit programs under Wine")
+        ensure_wineserver()
         self.driver = harness.exe_path("vanto_uidriver.exe")
         self.probe = harness.exe_path("vanto_probe_exit.exe")
         self.procs = []
@@ -103,14 +125,28 @@ class VantoCase(harness.WineTestCase):
 
     # --- processes ------------------------------------------------------
     def driver_run(self, *args, timeout=60):
-        r = harness.run(self.driver, list(args), timeout=timeout)
-        return r.returncode, r.stdout.decode("utf-8", errors="replace")
+        """Runs the UI driver; (exit code, output). Output goes through a
+        file: a Wine process may hand its pipes on to processes that outlive
+        it, and waiting for the pipe's end would then wait for them."""
+        out_file = self.path(f"driver_{time.monotonic_ns()}.out")
+        with open(out_file, "wb") as out:
+            p = subprocess.Popen([harness.loader_for(self.driver), self.driver, *args], env=harness.env(),
+                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+            try:
+                rc = p.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait()
+                rc = -1
+        with open(out_file, "rb") as f:
+            text = f.read().decode("utf-8", errors="replace")
+        os.remove(out_file)
+        return rc, text
 
     def start(self, exe, *args):
         """Starts exe under Wine (arguments as Wine quotes them); no wait."""
         p = subprocess.Popen([harness.loader_for(exe), exe, *args], env=harness.env(), cwd=os.path.dirname(exe),
-                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                             start_new_session=True)
+                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(p)
         return p
 
@@ -120,17 +156,9 @@ class VantoCase(harness.WineTestCase):
         tail_file = self.path(f"tail_{len(self.procs)}_{time.monotonic_ns()}.txt")
         with open(tail_file, "wb") as f:
             f.write(tail.encode("cp949"))
-        # The started program may keep the driver's output open: read the pid
-        # from a file and wait for the driver alone.
-        out_file = tail_file + ".pid"
-        with open(out_file, "wb") as out:
-            p = subprocess.Popen([harness.loader_for(self.driver), self.driver, "spawn", harness.to_windows(exe),
-                                  harness.to_windows(tail_file)], env=harness.env(), stdin=subprocess.DEVNULL,
-                                 stdout=out, stderr=subprocess.DEVNULL)
-            rc = p.wait(timeout=60)
+        rc, out = self.driver_run("spawn", harness.to_windows(exe), harness.to_windows(tail_file))
         self.assertEqual(rc, 0, f"spawn of {exe} failed")
-        with open(out_file, "rb") as f:
-            return int(f.read().split()[0])
+        return int(out.split()[0])
 
     def message_box(self, button="ok", timeout=30, folder=None):
         """Text of the next message box of a program below folder (default:
@@ -164,10 +192,7 @@ class VantoCase(harness.WineTestCase):
         self.driver_run("kill", harness.to_windows(self.dir))
         for p in self.procs:
             if p.poll() is None:
-                try:
-                    os.killpg(p.pid, 9)
-                except OSError:
-                    pass
+                p.kill()
                 p.wait()
 
     # --- results --------------------------------------------------------

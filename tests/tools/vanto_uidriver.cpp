@@ -8,6 +8,7 @@
 //   click    <folder> <timeout-ms> <control-id>
 //       waits for the progress dialog (class VantoExeDlg) of a process below
 //       <folder> and clicks the control with that id
+//   desktop  -                       makes sure the prefix's desktop runs
 //   spawn    <exe> <tail-file>       starts exe with the command-line tail
 //       read from tail-file (CP949 bytes), prints the pid, does not wait
 // Exit code 0 done, 2 time-out or nothing found, 1 bad usage or failure.
@@ -219,6 +220,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"kill") return ListCommand(argv[2], true);
   if (command == L"click" && argc >= 5)
     return ClickCommand(argv[2], std::wcstoul(argv[3], nullptr, 10), static_cast<int>(std::wcstol(argv[4], nullptr, 10)));
+  if (command == L"desktop") return ::GetDesktopWindow() ? 0 : 1;
   if (command == L"spawn" && argc >= 4) return SpawnCommand(argv[2], argv[3]);
   return 1;
 }

@@ -8,7 +8,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <shlobj.h>
+
+#include "app/SpecialDirs.h"
 #endif
 
 #include "CommandRegistry.h"
@@ -43,32 +44,10 @@ std::string JsonText(const std::string& cp949) {
 }
 
 #ifdef _WIN32
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = "";
-  if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
-  return path;
-}
-
-bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // This machine's folders for the special-directory tokens, as the client
 // finds them at start-up.
 void FillMachineFolders(LocalPathRules& rules) {
-  const struct {
-    const char* token;
-    int csidl;
-  } kFolders[] = {
-      {"_FONTS", CSIDL_FONTS},       {"_WINDOWS", CSIDL_WINDOWS}, {"_DESKTOPDIRECTORY", CSIDL_DESKTOPDIRECTORY},
-      {"_PROGRAMS", CSIDL_PROGRAMS}, {"_STARTUP", CSIDL_STARTUP}, {"_SYSTEM", CSIDL_SYSTEM},
-      {"_PROGRAM_FILES", CSIDL_PROGRAM_FILES},
-  };
-  for (const auto& folder : kFolders) rules.specialDirs[folder.token] = ShellFolder(folder.csidl);
-  const std::string windows = rules.specialDirs["_WINDOWS"];
-  rules.specialDirs["_SYSTEM_32BIT"] = PathExists(windows + "\\SysWOW64") ? windows + "\\SysWOW64" : windows + "\\System32";
-  const char drive = windows.empty() ? '\0' : windows[0];
-  const std::string x86 = std::string(1, drive) + ":\\Program Files (x86)";
-  rules.specialDirs["_PROGRAM_FILES_32BIT"] = PathExists(x86) ? x86 : std::string(1, drive) + ":\\Program Files";
-
+  FillSpecialDirMap(rules.specialDirs);
   char buffer[MAX_PATH] = "";
   if (::GetSystemDirectoryA(buffer, sizeof(buffer))) rules.systemDir = buffer;
   if (::GetWindowsDirectoryA(buffer, sizeof(buffer))) rules.windowsDir = buffer;

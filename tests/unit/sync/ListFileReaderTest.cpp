@@ -24,8 +24,8 @@ struct ServerFile {
 class ListFileReaderTest : public TempDirTest {
  protected:
   ListFileReaderTest() {
-    m_context.settings.TARGET_DIR = m_dir.path();
-    m_context.settings.LIST_FILE_NAME = "list.txt";
+    m_cfg.TARGET_DIR = m_dir.path();
+    m_cfg.LIST_FILE_NAME = "list.txt";
     m_context.display = &m_display;
     m_context.queryServerFileInfo = [this](FileItem& item) {
       m_queried.push_back(item.m_strFilePath);
@@ -47,7 +47,7 @@ class ListFileReaderTest : public TempDirTest {
     ASSERT_TRUE(SetWriteTimeUtc(m_dir.Child(name), kServer));
   }
   void Serve(const std::string& path, int result = 0) { m_server[path] = {result, TimeText(kServer), "3", 0, 0}; }
-  int Read() { return GetFileListFromListFile(m_lists, m_context); }
+  int Read() { return GetFileListFromListFile(m_lists, m_cfg, m_context); }
   static std::vector<std::string> Paths(const FileItemList& list) {
     std::vector<std::string> paths;
     for (const auto& item : list) paths.push_back(item->m_strFilePath);
@@ -56,6 +56,7 @@ class ListFileReaderTest : public TempDirTest {
 
   LogCapture m_log;
   FakeRunDisplay m_display;
+  CVantoCfg m_cfg;
   ListReadContext m_context;
   CFileItemLists m_lists;
   std::map<std::string, ServerFile> m_server;
@@ -132,7 +133,7 @@ TEST_F(ListFileReaderTest, HandlerListsGetCopies) {
 }
 
 TEST_F(ListFileReaderTest, AllRegFlagCollectsEveryRegEntry) {
-  m_context.settings.ALL_REG_FLAG = 1;
+  m_cfg.ALL_REG_FLAG = 1;
   WriteCurrent("r.ocx");
   Serve("r.ocx");
   WriteList("r.ocx,,,REG\nr2.ocx,,,reg\n");
@@ -150,7 +151,7 @@ TEST_F(ListFileReaderTest, ZipCopyCarriesTheServersTransferFlags) {
 }
 
 TEST_F(ListFileReaderTest, ExcludedAndEmptyServerPathEntriesAreDropped) {
-  m_context.settings.EXCLUDE_DIRS = "bin\\old,\"x,y\"";
+  m_cfg.EXCLUDE_DIRS = "bin\\old,\"x,y\"";
   WriteList("bin/old/a.dll,,,DEL\nbin/older/b.dll,,,EXE\nBIN/old/c.dll,,,DEL\nx,y/z.txt,,,DEL\n\"x,y/z.txt\",,,DEL\n,q.txt,,DEL\n");
   EXPECT_EQ(Read(), 2);
   EXPECT_EQ(Paths(m_lists.DownFileItemList), (Names{"BIN/old/c.dll", "x"}));
@@ -191,8 +192,8 @@ TEST_F(ListFileReaderTest, FrameLogLines) {
 }
 
 TEST_F(ListFileReaderTest, TargetDirWithTrailingBackslash) {
-  m_context.settings.TARGET_DIR = m_dir.path() + "\\";
-  m_context.settings.LIST_FILE_NAME = "list.txt";
+  m_cfg.TARGET_DIR = m_dir.path() + "\\";
+  m_cfg.LIST_FILE_NAME = "list.txt";
   WriteList("a/b.txt,,,DEL\n");
   // "%s\%s" of the configured value: the doubled backslash still names the file.
   EXPECT_EQ(Read(), 1);

@@ -23,11 +23,11 @@ class UpdateDecisionTest : public TempDirTest {
     ASSERT_TRUE(WriteWholeFile(m_item.m_strLocalPath, bytes));
     ASSERT_TRUE(SetWriteTimeUtc(m_item.m_strLocalPath, AddSeconds(kServer, shiftSeconds)));
   }
-  int Decide() { return IsFileToDownload(m_item, m_settings); }
+  int Decide() { return IsFileToDownload(m_item, m_cfg); }
 
   LogCapture m_log;
   FileItem m_item;
-  SyncSettings m_settings;
+  CVantoCfg m_cfg;
 };
 }  // namespace
 
@@ -56,10 +56,10 @@ TEST_F(UpdateDecisionTest, NewerLocalFileIsReplacedToo) {
 }
 
 TEST_F(UpdateDecisionTest, SpanComesFromTheSettings) {
-  m_settings.TIME_CHECK_SPAN = 100;
+  m_cfg.TIME_CHECK_SPAN = 100;
   WriteLocal("abc", 100);
   EXPECT_EQ(Decide(), 0);
-  m_settings.TIME_CHECK_SPAN = -1;  // no gap is small enough
+  m_cfg.TIME_CHECK_SPAN = -1;  // no gap is small enough
   WriteLocal();
   EXPECT_EQ(Decide(), 1);
 }
@@ -143,13 +143,13 @@ TEST_F(UpdateDecisionTest, DeleteEntryIsNeverFetched) {
   m_item.m_nFileType = FILE_KIND_DEL;
   EXPECT_EQ(Decide(), 0);
   EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::IsFileDifferent> 'srv/a.dll' >> Files that need to be deleted."));
-  m_settings.FILE_COMPARE_GMT_TIME = 0;
+  m_cfg.FILE_COMPARE_GMT_TIME = 0;
   EXPECT_EQ(Decide(), 0);
   EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::IsFileToDownload> File(srv/a.dll) is Delete Type File"));
 }
 
 TEST_F(UpdateDecisionTest, LocalTimeVariantComparesLocalCalendarTime) {
-  m_settings.FILE_COMPARE_GMT_TIME = 0;
+  m_cfg.FILE_COMPARE_GMT_TIME = 0;
   ASSERT_TRUE(WriteWholeFile(m_item.m_strLocalPath, "abc"));
   ASSERT_TRUE(SetWriteTimeLocal(m_item.m_strLocalPath, kServer));
   EXPECT_EQ(Decide(), 0);
@@ -160,15 +160,15 @@ TEST_F(UpdateDecisionTest, LocalTimeVariantComparesLocalCalendarTime) {
 }
 
 TEST_F(UpdateDecisionTest, ListFileIsComparedWithItsStampByTimeOnly) {
-  m_settings.RUN_MODE = "MODE1";
+  m_cfg.RUN_MODE = "MODE1";
   const std::string stamp = m_item.m_strLocalPath + ".MODE1";
-  EXPECT_EQ(IsListFileDifferent(m_item, m_settings), 1);  // no stamp yet
+  EXPECT_EQ(IsListFileDifferent(m_item, m_cfg), 1);  // no stamp yet
   ASSERT_TRUE(WriteWholeFile(stamp, "_"));
   ASSERT_TRUE(SetWriteTimeUtc(stamp, kServer));
-  EXPECT_EQ(IsListFileDifferent(m_item, m_settings), 0);  // size 1 vs 3 is not looked at
+  EXPECT_EQ(IsListFileDifferent(m_item, m_cfg), 0);  // size 1 vs 3 is not looked at
   ASSERT_TRUE(SetWriteTimeUtc(stamp, AddSeconds(kServer, -6)));
-  EXPECT_EQ(IsListFileDifferent(m_item, m_settings), 1);
+  EXPECT_EQ(IsListFileDifferent(m_item, m_cfg), 1);
   // The list file itself is not what is compared.
   WriteLocal();
-  EXPECT_EQ(IsListFileDifferent(m_item, m_settings), 1);
+  EXPECT_EQ(IsListFileDifferent(m_item, m_cfg), 1);
 }

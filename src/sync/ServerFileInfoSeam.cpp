@@ -1,0 +1,23 @@
+#include "sync/ServerFileInfoSeam.h"
+
+#include "http/ServerFileQuery.h"
+
+ServerFileInfoQuery MakeServerFileInfoQuery(CHttpContext& http, IRunDisplay& display) {
+  return [&http, &display](FileItem& item) {
+    ServerFileInfo info;
+    info.m_strFilePath = item.m_strFilePath;
+    info.m_strLocalPath = item.m_strLocalPath;
+    info.m_strModifyTime = item.m_strModifyTime;
+    info.m_strFileSize = item.m_strFileSize;
+    info.m_nChunkedFlag = item.m_nChunkedFlag;
+    info.m_nGzipFlag = item.m_nGzipFlag;
+    int32_t errCode = 0;
+    std::string errMsg;
+    const int result = GetServerFileInfo(http, display, info, errCode, errMsg);
+    item.m_strModifyTime = info.m_strModifyTime;
+    item.m_strFileSize = info.m_strFileSize;
+    item.m_nChunkedFlag = info.m_nChunkedFlag;
+    item.m_nGzipFlag = info.m_nGzipFlag;
+    return result;
+  };
+}

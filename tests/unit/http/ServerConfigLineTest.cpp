@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "http/ServerConfigLine.h"
+
+namespace {
+ServerConfigLineKind Classify(const std::string& line, std::string* key = nullptr, std::string* value = nullptr) {
+  std::string k, v;
+  const ServerConfigLineKind kind = ClassifyServerConfigLine(line, k, v);
+  if (key) *key = k;
+  if (value) *value = v;
+  return kind;
+}
+}  // namespace
+
+TEST(ServerConfigLine, CommentsEmptyAndInvalidLines) {
+  EXPECT_EQ(Classify(""), SERVER_CFG_LINE_EMPTY);
+  EXPECT_EQ(Classify(";x=1"), SERVER_CFG_LINE_COMMENT);
+  EXPECT_EQ(Classify("#x=1"), SERVER_CFG_LINE_COMMENT);
+  EXPECT_EQ(Classify(" x=1"), SERVER_CFG_LINE_COMMENT);
+  EXPECT_EQ(Classify("KEY="), SERVER_CFG_LINE_INVALID);
+  EXPECT_EQ(Classify("=VALUE"), SERVER_CFG_LINE_INVALID);
+  EXPECT_EQ(Classify("A=B=C"), SERVER_CFG_LINE_INVALID);
+  EXPECT_EQ(Classify("NOEQUALS"), SERVER_CFG_LINE_INVALID);
+}
+
+TEST(ServerConfigLine, KeyAndValueWithoutTrimming) {
+  std::string key, value;
+  EXPECT_EQ(Classify("TARGET_DIR==C:\\x", &key, &value), SERVER_CFG_LINE_SETTING);
+  EXPECT_EQ(key, "TARGET_DIR");
+  EXPECT_EQ(value, "C:\\x");
+  EXPECT_EQ(Classify("EXCLUDE_DIRS=\"a=b\"", &key, &value), SERVER_CFG_LINE_SETTING);
+  EXPECT_EQ(value, "a=b");
+  EXPECT_EQ(Classify("KEY =value ", &key, &value), SERVER_CFG_LINE_SETTING);
+  EXPECT_EQ(key, "KEY ");
+  EXPECT_EQ(value, "value ");
+}
+
+TEST(ServerConfigLine, KeysMatchIgnoringCase) {
+  CVantoCfg cfg;
+  EXPECT_TRUE(ApplyServerConfigKey(cfg, "list_file_name", "list.txt"));
+  EXPECT_EQ(cfg.LIST_FILE_NAME, "list.txt");
+  EXPECT_TRUE(ApplyServerConfigKey(cfg, "Time_Check_Span", " 12x"));
+  EXPECT_EQ(cfg.TIME_CHECK_SPAN, 12);
+  EXPECT_TRUE(ApplyServerConfigKey(cfg, "OCX_FILE_REGISTRY_MODE", "7"));
+  EXPECT_EQ(cfg.OCX_FILE_REGISTRY_MODE, 7);  // stored as sent, no clamp
+  EXPECT_TRUE(ApplyServerConfigKey(cfg, "SVR_HTTPS", "65538"));
+  EXPECT_EQ(cfg.SVR_HTTPS, 2);  // 16 bits
+  EXPECT_TRUE(ApplyServerConfigKey(cfg, "PROXY_USER_PASSWORD", "p a=ss"));
+  EXPECT_EQ(cfg.PROXY_USER_PASSWORD, "p a=ss");
+}
+
+TEST(ServerConfigLine, UnknownKeysChangeNothing) {
+  CVantoCfg cfg;
+  const std::string before = cfg.LAST_LIST_FILE_NAME;
+  EXPECT_FALSE(ApplyServerConfigKey(cfg, "LIST_FILE_NAME ", "x"));
+  EXPECT_FALSE(ApplyServerConfigKey(cfg, "m_strStartMode", "9"));
+  EXPECT_FALSE(ApplyServerConfigKey(cfg, "LOG_ENCODE_FLAG", "1"));
+  EXPECT_EQ(cfg.LIST_FILE_NAME, "");
+  EXPECT_EQ(cfg.LOG_ENCODE_FLAG, 0);
+  EXPECT_EQ(cfg.LAST_LIST_FILE_NAME, before);
+}
+
+TEST(ServerConfigLine, All38KeysAreKnown) {
+  const char* keys[] = {"SVR_IP_ADDR", "SVR_PORT_NO", "DOWNLOAD_BASE_URL", "LIST_FILE_NAME", "TARGET_DIR",
+                        "DESKTOP_LINK_NAME", "DESKTOP_LINK_URL", "DESKTOP_LINK_ICON_LOCATION", "PROGRAM_LINK_NAME",
+                        "PROGRAM_FILE_PATH", "PROGRAM_ARGUMENT", "PROGRAM_LINK_ICON_LOCATION",
+                        "AGENT_PROG_FILE_PATH", "AGENT_PROG_ARGUMENT", "EXCLUDE_DIRS", "RUN_MODE",
+                        "LOOMBROWSER_PROG_FILE_PATH", "LOOMBROWSER_PROG_ARGUMENT", "KILL_LOOMBROWSER5_FLAG",
+                        "LOOMBROWSER5_PROG_FILE_PATH", "LOOMBROWSER5_PROG_ARGUMENT", "CHECK_LIST_FILE_FLAG",
+                        "TIME_CHECK_SPAN", "ALL_REG_FLAG", "KILL_LOOMBROWSER_FLAG", "SVR_HTTPS",
+                        "DELETE_LOCAL_LIST_FILE", "PROXY_IP_ADDR", "PROXY_USER_NAME", "PROXY_USER_PASSWORD",
+                        "PROXY_AUTH_MODE", "OCX_FILE_REGISTRY_MODE", "DOWNLOAD_FROM_BP_SERVER",
+                        "BP_SERVER_PORT_NO", "LAST_LIST_FILE_NAME", "LAST_CHECK_DAY_INTERVAL", "ENCODE_URL_UTF",
+                        "FILE_COMPARE_GMT_TIME"};
+  EXPECT_EQ(sizeof(keys) / sizeof(keys[0]), 38u);
+  CVantoCfg cfg;
+  for (const char* key : keys) EXPECT_TRUE(ApplyServerConfigKey(cfg, key, "3")) << key;
+  EXPECT_EQ(cfg.SVR_IP_ADDR, "3");
+  EXPECT_EQ(cfg.FILE_COMPARE_GMT_TIME, 3);
+  EXPECT_EQ(cfg.LOOMBROWSER5_PROG_ARGUMENT, "3");
+}
