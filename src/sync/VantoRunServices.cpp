@@ -30,19 +30,6 @@ void FromServerInfo(const ServerFileInfo& info, FileItem& item) {
 }
 }  // namespace
 
-SyncSettings MakeSyncSettings(const CVantoCfg& cfg) {
-  SyncSettings s;
-  s.TARGET_DIR = cfg.TARGET_DIR;
-  s.LIST_FILE_NAME = cfg.LIST_FILE_NAME;
-  s.EXCLUDE_DIRS = cfg.EXCLUDE_DIRS;
-  s.RUN_MODE = cfg.RUN_MODE;
-  s.ALL_REG_FLAG = cfg.ALL_REG_FLAG;
-  s.CHECK_LIST_FILE_FLAG = cfg.CHECK_LIST_FILE_FLAG;
-  s.TIME_CHECK_SPAN = cfg.TIME_CHECK_SPAN;
-  s.FILE_COMPARE_GMT_TIME = cfg.FILE_COMPARE_GMT_TIME;
-  return s;
-}
-
 CVantoRunServices::CVantoRunServices(CHttpContext& http, IRunDisplay& display, CFileItemLists& lists,
                                      const SpecialDirMap& specialDirs, const std::string& systemDir,
                                      const std::string& windowsDir)
@@ -95,25 +82,24 @@ bool CVantoRunServices::IsCertificateError(int errCode) { return ::IsCertificate
 
 int CVantoRunServices::GetFileListFromListFile() {
   ListReadContext context;
-  context.settings = MakeSyncSettings(m_http.Cfg());
   context.specialDirs = m_specialDirs;
   context.systemDir = m_strSystemDir;
   context.windowsDir = m_strWindowsDir;
   context.display = &m_display;
   context.queryServerFileInfo = [this](FileItem& item) { return GetServerFileInfo(item); };
-  return ::GetFileListFromListFile(m_lists, context);
+  return ::GetFileListFromListFile(m_lists, m_http.Cfg(), context);
 }
 
 int CVantoRunServices::IsFileToDownload(const FileItem& item) {
-  return ::IsFileToDownload(item, MakeSyncSettings(m_http.Cfg()));
+  return ::IsFileToDownload(item, m_http.Cfg());
 }
 
 int CVantoRunServices::IsListFileDifferent(const FileItem& listItem) {
-  return ::IsListFileDifferent(listItem, MakeSyncSettings(m_http.Cfg()));
+  return ::IsListFileDifferent(listItem, m_http.Cfg());
 }
 
 int CVantoRunServices::CopyServerListFileToLocalListFile(const FileItem& listItem) {
-  return ::CopyServerListFileToLocalListFile(listItem, MakeSyncSettings(m_http.Cfg()));
+  return ::CopyServerListFileToLocalListFile(listItem, m_http.Cfg());
 }
 
 bool CVantoRunServices::ReopenSharedConnection(const char* agentName) {

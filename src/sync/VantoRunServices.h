@@ -6,16 +6,12 @@
 
 #include "sync/FileItemLists.h"
 #include "sync/RunServices.h"
-#include "sync/SyncSettings.h"
 #include "util/SpecialDirMap.h"
 
 class CHttpContext;
 class CVantoCfg;
 class CVantoEngine;
 class IRunDisplay;
-
-// The keys the list reading, the decision and the stamp consult.
-SyncSettings MakeSyncSettings(const CVantoCfg& cfg);
 
 class CVantoRunServices : public IRunServices {
  public:
