@@ -1,12 +1,15 @@
 # Quick start:  make demo   (a whole update run on the bundled demo)
 #               make test   (installs what is missing, builds, runs every test)
-.PHONY: setup build test test-quick clean
+.PHONY: setup build demo test test-quick clean
 
 setup:
 	scripts/setup.sh
 
 build: setup
 	for p in host win32 win64; do cmake --preset $$p >/dev/null && cmake --build --preset $$p || exit 1; done
+
+demo:
+	demo/run-demo.sh
 
 test:
 	scripts/test.sh

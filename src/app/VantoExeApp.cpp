@@ -232,8 +232,7 @@ void CVantoExeApp::RunServerSession() {
     FailFatal("Can't get a HTTP connection, so exit program.");
     return;
   }
-  // Plug-in point for the modal progress dialog (given m_pCfg, this object,
-  // m_strVersion, g_szModuleDir, g_szExeNames[0]).
+  RunProgressDialog();
 }
 
 void CVantoExeApp::CloseServerSession() {

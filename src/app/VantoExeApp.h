@@ -11,6 +11,7 @@
 
 #include "config/VantoCfg.h"
 #include "http/HttpContext.h"
+#include "sync/FileItemLists.h"
 #include "util/MyLog.h"
 #include "util/SpecialDirMap.h"
 #include "util/WinHandles.h"
@@ -76,13 +77,19 @@ class CVantoExeApp {
   // Releases what RunServerSession opened (exit steps for the connection and
   // the session).
   void CloseServerSession();
+  // Start-up step 30: the progress dialog, run modally, with the run engine.
+  void RunProgressDialog();
   std::string MutexName() const;
 
   std::string m_strCmdLine;
   std::string m_strVersion = "x, x, x, x";
   std::unique_ptr<CMyLog> m_pLog;  // g_pMyLog points here while it lives
   std::unique_ptr<CVantoCfg> m_pCfg;
+  // The shared session and connection (g_pInetSession, g_pHttpConnection).
   std::unique_ptr<CHttpContext> m_pHttp;
+  // The seven lists of the run and the list file's own item.
+  CFileItemLists m_lists;
+  FileItem m_ListFileItem;
   SpecialDirMap m_mapSpecialDir;
   UniqueHandle m_hMutex;
   ULONG_PTR m_gdiplusToken = 0;

@@ -6,8 +6,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
 import harness  # noqa: E402
 import vanto  # noqa: E402
+from publish_server import PublishServer  # noqa: E402
 
 NOT_BY_HAND = "이 파일은 사용자가 직접 실행 할 수 없습니다."
 ALREADY_RUNNING = "Previous version management program is already running."
@@ -15,14 +17,25 @@ BP_PORT_UNKNOWN = "BP server port number is unknown."
 
 
 class LaunchTest(vanto.VantoCase):
+    def setUp(self):
+        super().setUp()
+        # A run that gets past start-up finds an empty list: current at once.
+        pub = self.path("pub")
+        os.makedirs(pub)
+        with open(os.path.join(pub, "Vanto.lst"), "wb") as f:
+            f.write(b"# nothing to fetch\r\n")
+        self.server = PublishServer(pub).start()
+        self.addCleanup(self.server.stop)
+
     def ini(self, target, **extra):
-        values = {"TARGET_DIR": harness.to_windows(target)}
+        values = {"TARGET_DIR": harness.to_windows(target), "SVR_IP_ADDR": "127.0.0.1",
+                  "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/", "LIST_FILE_NAME": "Vanto.lst"}
         values.update(extra)
         return values
 
     def holding_ini(self, target):
         # Start-up stops at the BP-server message while holding its mutex.
-        return self.ini(target, DOWNLOAD_FROM_BP_SERVER="1", SVR_IP_ADDR="127.0.0.1", SVR_PORT_NO="8080")
+        return self.ini(target, DOWNLOAD_FROM_BP_SERVER="1")
 
     def test_run_copy_started_by_hand_refuses(self):
         for name in ("VantoExeRun.exe", "vantoexenew.EXE"):
@@ -98,9 +111,8 @@ class LaunchTest(vanto.VantoCase):
 
     def test_launcher_under_another_name_does_the_work_itself(self):
         target = self.path("target")
-        # A server address, so that start-up gets its connection (no request
-        # is made before the dialog).
-        exe = self.install(name="Updater.exe", ini=self.ini(target, SVR_IP_ADDR="127.0.0.1", SVR_PORT_NO="9"))
+        # ini() points at the publish server: the run finds an empty list.
+        exe = self.install(name="Updater.exe", ini=self.ini(target))
         self.start(exe)
         self.assertTrue(self.wait_all())
         self.assertFalse(os.path.exists(self.path("app", "VantoExeRun.exe")))

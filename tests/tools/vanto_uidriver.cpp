@@ -5,6 +5,9 @@
 //   waitgone <folder> <timeout-ms>   waits until no process runs from <folder>
 //   list     <folder>                prints "pid path" of those processes
 //   kill     <folder>                terminates them
+//   click    <folder> <timeout-ms> <control-id>
+//       waits for the progress dialog (class VantoExeDlg) of a process below
+//       <folder> and clicks the control with that id
 //   desktop  -                       makes sure the prefix's desktop runs
 //   spawn    <exe> <tail-file>       starts exe with the command-line tail
 //       read from tail-file (CP949 bytes), prints the pid, does not wait
@@ -74,13 +77,14 @@ void WriteUtf8(const std::wstring& text) {
 
 struct BoxSearch {
   std::wstring folder;
+  const wchar_t* className = L"#32770";
   HWND found = nullptr;
 };
 
 BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
   wchar_t className[64];
-  if (!::GetClassNameW(window, className, 64) || std::wcscmp(className, L"#32770") != 0) return TRUE;
+  if (!::GetClassNameW(window, className, 64) || std::wcscmp(className, search->className) != 0) return TRUE;
   if (!::IsWindowVisible(window)) return TRUE;
   DWORD pid = 0;
   ::GetWindowThreadProcessId(window, &pid);
@@ -126,6 +130,23 @@ int MessageBoxCommand(const std::wstring& folder, DWORD timeoutMs, const wchar_t
         ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(search.found, id)));
       }
+      return 0;
+    }
+    if (::GetTickCount() - start > timeoutMs) return 2;
+    ::Sleep(100);
+  }
+}
+
+int ClickCommand(const std::wstring& folder, DWORD timeoutMs, int controlId) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    BoxSearch search;
+    search.folder = folder;
+    search.className = L"VantoExeDlg";
+    ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(search.found, controlId)));
       return 0;
     }
     if (::GetTickCount() - start > timeoutMs) return 2;
@@ -197,6 +218,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"waitgone" && argc >= 4) return WaitGoneCommand(argv[2], std::wcstoul(argv[3], nullptr, 10));
   if (command == L"list") return ListCommand(argv[2], false);
   if (command == L"kill") return ListCommand(argv[2], true);
+  if (command == L"click" && argc >= 5)
+    return ClickCommand(argv[2], std::wcstoul(argv[3], nullptr, 10), static_cast<int>(std::wcstol(argv[4], nullptr, 10)));
   if (command == L"desktop") return ::GetDesktopWindow() ? 0 : 1;
   if (command == L"spawn" && argc >= 4) return SpawnCommand(argv[2], argv[3]);
   return 1;

@@ -1,0 +1,36 @@
+// The last start-up step: the progress dialog, run modally, in which the
+// whole synchronisation happens.
+#include <winsock2.h>
+
+#include "app/AppGlobals.h"
+#include "app/VantoExeApp.h"
+#include "sync/VantoEngine.h"
+#include "sync/VantoRunServices.h"
+#include "ui/VantoExeDlg.h"
+#include "util/VantoResult.h"
+
+void CVantoExeApp::RunProgressDialog() {
+  VantoDialogInfo info;
+  info.strVersion = m_strVersion;
+  info.strWindowsDir = m_strWindowsDir;
+  info.strSystemDir = m_strSystemDir;
+  info.strModuleDir = g_szModuleDir;
+  info.strExeName = g_szExeNames[0];
+  info.strCommandLine = m_strCmdLine;
+  info.pLists = &m_lists;
+  CVantoExeDlg dialog(info);
+  CVantoRunServices services(*m_pHttp, dialog, m_lists, m_mapSpecialDir, m_strSystemDir, m_strWindowsDir);
+  VantoRunContext context;
+  context.pCfg = m_pCfg.get();
+  context.pLists = &m_lists;
+  context.pListFileItem = &m_ListFileItem;
+  // The request layer reads the two flags where the run changes them.
+  context.pBPDownloadFlag = &m_pHttp->m_nBPDownloadFlag;
+  context.pCertIgnoreFlag = &m_pHttp->m_nCertIgnoreFlag;
+  CVantoEngine engine(dialog, services, context);
+  services.SetEngine(&engine);
+  dialog.SetEngine(&engine);
+  dialog.DoModal();
+  m_nBPDownloadFlag = m_pHttp->m_nBPDownloadFlag;
+  m_nCertIgnoreFlag = m_pHttp->m_nCertIgnoreFlag;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The run's services on this machine: the HTTP layer for the server, the
+// list reading, the update decision and the list stamp. The kind handlers
+// join here as they arrive; until then the run skips them.
+#include <string>
+
+#include "sync/FileItemLists.h"
+#include "sync/RunServices.h"
+#include "util/SpecialDirMap.h"
+
+class CHttpContext;
+class CVantoCfg;
+class CVantoEngine;
+class IRunDisplay;
+
+class CVantoRunServices : public IRunServices {
+ public:
+  CVantoRunServices(CHttpContext& http, IRunDisplay& display, CFileItemLists& lists, const SpecialDirMap& specialDirs,
+                    const std::string& systemDir, const std::string& windowsDir);
+  // The engine whose stop flag and message text the downloads use.
+  void SetEngine(CVantoEngine* engine) { m_pEngine = engine; }
+
+  int GetServerFileInfo(FileItem& item) override;
+  int QueryServerFileInfo(const std::string& url, std::string& modifyTime, std::string& fileSize,
+                          int32_t& chunkedFlag, int32_t& gzipFlag, int& errCode, std::string& errText) override;
+  int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
+                                std::string& errText) override;
+  bool IsCertificateError(int errCode) override;
+  int GetFileListFromListFile() override;
+  int IsFileToDownload(const FileItem& item) override;
+  int IsListFileDifferent(const FileItem& listItem) override;
+  int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
+  bool ReopenSharedConnection(const char* agentName) override;
+
+ private:
+  CHttpContext& m_http;
+  IRunDisplay& m_display;
+  CFileItemLists& m_lists;
+  const SpecialDirMap& m_specialDirs;
+  std::string m_strSystemDir;
+  std::string m_strWindowsDir;
+  CVantoEngine* m_pEngine = nullptr;
+  int32_t m_nNoStop = 0;
+  std::string m_strScratchMsg;
+};

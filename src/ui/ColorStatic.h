@@ -1,0 +1,43 @@
+#pragma once
+// Text line with its own background, an optional marker image at the left
+// and several lines of CP949 text centred as a block.
+#include <string>
+#include <vector>
+
+#include "ui/GdiOwners.h"
+#include "ui/SubclassedControl.h"
+
+// The lines a text shows: "\r" removed, split at "\n". Empty lines are kept
+// (they keep their height) and quotes are ordinary characters.
+std::vector<std::string> SplitStaticLines(const std::string& text);
+
+class CColorStatic : public CSubclassedControl {
+ public:
+  void SetStaticText(const std::string& text);
+  const std::string& GetText() const { return m_strText; }
+  const std::vector<std::string>& GetLines() const { return m_lines; }
+  void SetBackgroundColour(COLORREF colour);
+  void SetMarkerBitmap(int bitmapId);
+  void SetTextColour(COLORREF colour) { m_crText = colour; }
+  void Set3dFrame(bool on) { m_b3dFrame = on; }
+  void SetMargins(int left, int lineSpacing) {
+    m_nLeftMargin = left;
+    m_nLineSpacing = lineSpacing;
+  }
+  // Renders the line for a client rectangle (double-buffered onto dc).
+  void PaintTo(HDC dc, const RECT& client);
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  std::string m_strText;
+  std::vector<std::string> m_lines;
+  bool m_bBackgroundSet = false;
+  COLORREF m_crBackground = ::GetSysColor(COLOR_BTNFACE);
+  COLORREF m_crText = RGB(0, 0, 0);
+  bool m_b3dFrame = false;
+  UniqueBitmap m_marker;
+  int m_nLeftMargin = 0;
+  int m_nLineSpacing = 0;
+};

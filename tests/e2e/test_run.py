@@ -1,0 +1,217 @@
+"""Whole runs of VantoExe against the publish test server on 127.0.0.1:
+first and second run, the unchanged-list shortcut, failing entries with the
+user's answer, the pass option, and the BP server followed by the main
+server."""
+import os
+import socket
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
+import harness  # noqa: E402
+import vanto  # noqa: E402
+
+try:
+    from publish_server import PublishServer  # noqa: E402
+except ImportError:  # the test server arrives with the HTTP layer
+    PublishServer = None
+
+PARTIAL_QUESTION = "모든 다운로드 과정을 완료했지만,"
+DOWN_COMPLETE = "CVantoExeDlg::OnDownComplete> Recv WMU_DOWN_COMPLETE Message, WPARAM = %d, LPARAM = 0"
+
+FILES = {
+    "bin/app.dll": os.urandom(9000),
+    "bin/app.ocx": os.urandom(20000),
+    "data/설정.ini": "[A]\r\nB=1\r\n".encode("cp949"),
+    "data/sub/big.bin": os.urandom(70000),
+    "html/index.html": b"<html>vanto</html>",
+}
+
+
+class RunTest(vanto.VantoCase):
+    def setUp(self):
+        super().setUp()
+        if PublishServer is None:
+            self.skipTest("publish test server not in this tree")
+        self.pub = self.path("pub")
+        for rel, data in FILES.items():
+            full = os.path.join(self.pub, "vanto", *rel.split("/"))
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "wb") as f:
+                f.write(data)
+        self.write_list(list(FILES))
+        self.server = PublishServer(self.pub).start()
+        self.addCleanup(self.server.stop)
+        self.target = self.path("target")
+
+    def write_list(self, lines):
+        with open(os.path.join(self.pub, "vanto", "Vanto.lst"), "wb") as f:
+            f.write(("# test list\r\n" + "\r\n".join(lines) + "\r\n").encode("cp949"))
+
+    def ini(self, **extra):
+        values = {"TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
+                  "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto", "LIST_FILE_NAME": "Vanto.lst",
+                  "LOG_ENCODE_FLAG": "0"}
+        values.update({k: str(v) for k, v in extra.items()})
+        return values
+
+    def run_once(self, answers=(), sub="app", **extra):
+        """One "R" run; answers the message boxes in order; True when it ended."""
+        exe = self.install(sub=sub, ini=self.ini(**extra))
+        self.spawn(exe, "R")
+        self.boxes = []
+        for button in answers:
+            self.boxes.append(self.message_box(button, folder=self.path(sub)))
+        return self.wait_all(timeout=60, folder=self.path(sub))
+
+    def local(self, rel):
+        return os.path.join(self.target, *rel.split("/"))
+
+    def assert_synchronised(self):
+        for rel, data in FILES.items():
+            with open(self.local(rel), "rb") as f:
+                self.assertEqual(f.read(), data, rel)
+
+    def gets(self, path=None):
+        return self.server.count("GET", path)
+
+    def test_first_run_fetches_everything_second_run_nothing(self):
+        self.assertTrue(self.run_once())
+        self.assertEqual(self.result_code(self.target), "0")
+        self.assertEqual(self.read_ini_value(os.path.join(self.target, "_UpdateD.ini"), "UPDATE",
+                                             "LAST_DOWN_LOAD_YYYYMMDD"), self.today())
+        self.assert_synchronised()
+        self.assertEqual(self.gets(), len(FILES) + 1)
+        log = self.log_text(self.target)
+        self.assert_in_order(log, ["CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() RetVal = 0",
+                                   "CVantoExeDlg::DownloadFilesInListFromServer> Total File Count = %d" % len(FILES),
+                                   DOWN_COMPLETE % 0, "CVantoExeDlg::OnDownComplete> Post WM_CLOSE Message"])
+
+        before = self.gets()
+        self.assertTrue(self.run_once(sub="app2"))
+        self.assertEqual(self.result_code(self.target), "0")
+        self.assertEqual(self.gets() - before, 1, "only the list file is fetched again")
+        self.assertIn("CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() RetVal = 1", self.log_text(self.target))
+
+    def test_unchanged_list_ends_after_the_list_query(self):
+        self.assertTrue(self.run_once(CHECK_LIST_FILE_FLAG=1))
+        self.assertEqual(self.result_code(self.target), "0")
+        before = self.gets()
+        self.assertTrue(self.run_once(sub="app2", CHECK_LIST_FILE_FLAG=1))
+        self.assertEqual(self.gets(), before, "no download at all")
+        self.assertIn("CVantoExeDlg::IsAlreadyLastVersion> Already Last Version.", self.log_text(self.target))
+        self.assertEqual(self.result_code(self.target), "0")
+
+    def test_failed_entry_continued_with_yes(self):
+        self.write_list(list(FILES) + ["bin/missing.dll"])
+        self.assertTrue(self.run_once(answers=["yes"]))
+        self.assertIsNotNone(self.boxes[0])
+        self.assertTrue(self.boxes[0].startswith(PARTIAL_QUESTION), self.boxes[0])
+        self.assertEqual(self.result_code(self.target), "0")
+        self.assert_synchronised()
+        self.assertIn("CVantoExeDlg::DownloadOneFileFromServer> GetServerFileInfo() Fail, RetVal = -5",
+                      self.log_text(self.target))
+
+    def test_failed_entry_refused_with_no_keeps_the_dialog(self):
+        self.write_list(list(FILES) + ["bin/missing.dll"])
+        exe = self.install(ini=self.ini())
+        self.spawn(exe, "R")
+        box = self.message_box("no", folder=self.path("app"))
+        self.assertIsNotNone(box)
+        self.assertTrue(box.startswith(PARTIAL_QUESTION), box)
+        # The run has ended with 3 and the window stays open for the user.
+        self.assertFalse(self.wait_all(timeout=5, folder=self.path("app")), "the dialog must stay open")
+        log = self.log_text(self.target)
+        self.assertIn(DOWN_COMPLETE % 3, log)
+        self.assertNotIn("CVantoExeDlg::OnDownComplete> Post WM_CLOSE Message", log)
+        self.assertIsNone(self.result_code(self.target), "the result is written at exit")
+
+    def test_pass_entry_failure_does_not_fail_the_run(self):
+        self.write_list(list(FILES) + ["bin/optional.dll,,,EXE|PASS"])
+        self.assertTrue(self.run_once())
+        self.assertEqual(self.result_code(self.target), "0")
+        self.assertIn(DOWN_COMPLETE % 0, self.log_text(self.target))
+
+    def click(self, control_id, sub="app"):
+        rc, _ = self.driver_run("click", harness.to_windows(self.path(sub)), "30000", str(control_id), timeout=60)
+        self.assertEqual(rc, 0, "no progress dialog to click")
+
+    def test_stop_during_downloads_restores_the_interrupted_file(self):
+        old = b"the previous version"
+        for rel in ("bin/app.dll", "data/sub/big.bin"):
+            os.makedirs(os.path.dirname(self.local(rel)), exist_ok=True)
+            with open(self.local(rel), "wb") as f:
+                f.write(old)
+        self.write_list(["data/sub/big.bin", "bin/app.dll", "html/index.html"])
+        self.server.set_rule("vanto/data/sub/big.bin", slow=0.2)
+        self.server.set_rule("vanto/bin/app.dll", slow=0.2)
+        exe = self.install(ini=self.ini())
+        self.spawn(exe, "R")
+        deadline = time.monotonic() + 60
+        while self.gets("vanto/data/sub/big.bin") == 0:
+            self.assertLess(time.monotonic(), deadline, "the slow download never started")
+            time.sleep(0.1)
+        self.click(1004)  # Stop: noticed before the next entry, whose transfer ends after one block
+        self.assertIsNone(self.message_box("none", timeout=3, folder=self.path("app")), "no question after a stop")
+        self.click(1)     # Close
+        self.assertTrue(self.wait_all(timeout=60, folder=self.path("app")))
+        self.assertEqual(self.result_code(self.target), "1")
+        with open(self.local("bin/app.dll"), "rb") as f:
+            self.assertEqual(f.read(), old, "the interrupted file is restored")
+        self.assertFalse(os.path.exists(self.local("bin/app.dll") + ".dll"), "no backup left behind")
+        self.assertFalse(os.path.exists(self.local("html/index.html")), "nothing fetched after the stop")
+        log = self.log_text(self.target)
+        self.assertIn("CVantoExeDlg::OnButtonStop> Set m_pVantoEngine->m_nRequestStopFlag = 1", log)
+        self.assertIn("CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = -7", log)
+        # Close may end the window before the end message is handled; the run posted it with 1.
+        self.assertIn("CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, 1, 0", log)
+        self.assertIsNone(self.read_ini_value(os.path.join(self.target, "_UpdateD.ini"), "UPDATE",
+                                              "LAST_DOWN_LOAD_YYYYMMDD"))
+
+    def local_address_seen_by_the_program(self):
+        """The address start-up derives the BP server from, learnt from a
+        start-mode "1" run: it resolves the host name and stops before any
+        connection is made."""
+        target = self.path("probe_target")
+        exe = self.install(sub="probe")
+        line = vanto.long_command_line(m_strStartMode="1", LOG_ENCODE_FLAG="0", SVR_IP_ADDR="127.0.0.1",
+                                       SVR_PORT_NO="1", TARGET_DIR=harness.to_windows(target),
+                                       DOWNLOAD_FROM_BP_SERVER="1", BP_SERVER_PORT_NO="1")
+        self.spawn(exe, line)
+        self.assertTrue(self.wait_all(timeout=60, folder=self.path("probe")))
+        marker = "CVantoExeApp::InitInstance> Local IP : "
+        for line in self.log_text(target).splitlines():
+            if marker in line:
+                return line.split(marker, 1)[1].strip()
+        return ""
+
+    def test_unreachable_bp_server_is_followed_by_the_main_server(self):
+        # Only where the BP address is a loopback address too: checked before
+        # any request, so that no traffic leaves this machine.
+        own = self.local_address_seen_by_the_program()
+        if not own.startswith("127."):
+            self.skipTest(f"this machine's address {own!r} is not a loopback address: no BP-server run here")
+        bp_port = self.free_port()
+        self.assertTrue(self.run_once(DOWNLOAD_FROM_BP_SERVER=1, BP_SERVER_PORT_NO=bp_port))
+        log = self.log_text(self.target)
+        bp_ip = own.rsplit(".", 1)[0] + ".100"
+        self.assert_in_order(log, [
+            "CVantoExeApp::InitInstance> BP Server IP : %s, Port : %d" % (bp_ip, bp_port),
+            "CVantoExeDlg::OnRequestStart> >>>>>>>>>>>>>>>> Start the download from the BP server.",
+            DOWN_COMPLETE % 2,
+            "CVantoExeDlg::OnDownComplete> >>>>>>>>>>>>>>>> Call a download to the Main server.",
+            "CVantoExeDlg::OnRequestStart> >>>>>>>>>>>>>>>> Start the download from the Main server.",
+            DOWN_COMPLETE % 0])
+        self.assertEqual(self.result_code(self.target), "0")
+        self.assert_synchronised()
+
+    @staticmethod
+    def free_port():
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", 0))
+            return s.getsockname()[1]
+
+
+if __name__ == "__main__":
+    harness.main()
