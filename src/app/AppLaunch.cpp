@@ -11,7 +11,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/AppMessage.h"
-#include "app/AppTrace.h"
+#include "util/LogIfOpen.h"
 #include "app/KillUtil.h"
 #include "app/RunTwin.h"
 #include "util/FileUtil.h"
@@ -69,23 +69,23 @@ void RefreshRunTwin(const char* prefix, const std::string& path, const std::stri
                     bool logMissingOnDelete) {
   FileStatus src, dst;
   if (GetStatus(path, &src) && GetStatus(runPath, &dst) && src.size == dst.size && src.seconds == dst.seconds) {
-    AppTrace(LOG_INFO, "%sThere is already the same file.(%s)", prefix, runPath.c_str());
+    LogIfOpen(LOG_INFO, "%sThere is already the same file.(%s)", prefix, runPath.c_str());
     return;
   }
-  AppTrace(LOG_INFO, "%sClearReadOnlyProperty, File(%s)", prefix, runPath.c_str());
+  LogIfOpen(LOG_INFO, "%sClearReadOnlyProperty, File(%s)", prefix, runPath.c_str());
   ClearReadOnlyProperty(runPath);
-  AppTrace(LOG_INFO, "%sDeleteFile, File(%s)", prefix, runPath.c_str());
+  LogIfOpen(LOG_INFO, "%sDeleteFile, File(%s)", prefix, runPath.c_str());
   if (!::DeleteFileA(runPath.c_str())) {
     const DWORD error = ::GetLastError();
     if (logMissingOnDelete || error != ERROR_FILE_NOT_FOUND) {
-      AppTrace(LOG_ERROR, "%sDeleteFile() Fail, ErrCode = %lu", prefix, error);
-      AppTraceLastError();
+      LogIfOpen(LOG_ERROR, "%sDeleteFile() Fail, ErrCode = %lu", prefix, error);
+      LogLastErrorIfOpen();
     }
   }
-  AppTrace(LOG_INFO, "%sCopyFile, Src(%s) Dst(%s)", prefix, path.c_str(), runPath.c_str());
+  LogIfOpen(LOG_INFO, "%sCopyFile, Src(%s) Dst(%s)", prefix, path.c_str(), runPath.c_str());
   if (!::CopyFileA(path.c_str(), runPath.c_str(), FALSE)) {
-    AppTrace(LOG_ERROR, "%sCopyFile() Fail, ErrCode = %lu", prefix, ::GetLastError());
-    AppTraceLastError();
+    LogIfOpen(LOG_ERROR, "%sCopyFile() Fail, ErrCode = %lu", prefix, ::GetLastError());
+    LogLastErrorIfOpen();
   }
 }
 
@@ -102,34 +102,34 @@ bool CreateProgramProcess(const std::string& commandLine, const char* workDir, c
 
 int KillRun(const char* prefix, const std::string& path, bool twin) {
   if (path.empty()) {
-    AppTrace(LOG_INFO, "%sFile Path Length = 0, So Return", prefix);
+    LogIfOpen(LOG_INFO, "%sFile Path Length = 0, So Return", prefix);
     return 0;
   }
-  AppTrace(LOG_INFO, "%sstrProgFilePath = %s", prefix, path.c_str());
+  LogIfOpen(LOG_INFO, "%sstrProgFilePath = %s", prefix, path.c_str());
   if (path.find('.') == std::string::npos) {
-    AppTrace(LOG_INFO, "%s1 ReverseFind() Fail...", prefix);
+    LogIfOpen(LOG_INFO, "%s1 ReverseFind() Fail...", prefix);
     return -1;
   }
   if (!FileExists(path)) return -1;
   const std::string fileName = FileNameOf(path);
   const size_t dot = fileName.rfind('.');
   if (dot == std::string::npos) {
-    AppTrace(LOG_INFO, "%s2 ReverseFind() Fail...", prefix);
+    LogIfOpen(LOG_INFO, "%s2 ReverseFind() Fail...", prefix);
     return -1;
   }
   std::string killName = fileName;
   std::string killPath = path;
   if (twin) {
-    AppTrace(LOG_INFO, "%sstrFileName = %s", prefix, fileName.c_str());
-    AppTrace(LOG_INFO, "%sstrFileTitle = %s", prefix, fileName.substr(0, dot).c_str());
+    LogIfOpen(LOG_INFO, "%sstrFileName = %s", prefix, fileName.c_str());
+    LogIfOpen(LOG_INFO, "%sstrFileTitle = %s", prefix, fileName.substr(0, dot).c_str());
     killPath = MakeRunTwin(path);
     killName = MakeRunTwin(fileName);
-    AppTrace(LOG_INFO, "%sstrRunProgFilePath = %s", prefix, killPath.c_str());
-    AppTrace(LOG_INFO, "%sstrRunProgFileName = %s", prefix, killName.c_str());
+    LogIfOpen(LOG_INFO, "%sstrRunProgFilePath = %s", prefix, killPath.c_str());
+    LogIfOpen(LOG_INFO, "%sstrRunProgFileName = %s", prefix, killName.c_str());
   }
   CKillUtil killer;
   const bool killed = killer.KillProcess(killName.c_str(), killPath.c_str());
-  AppTrace(LOG_ERROR, "%sKillProcess Return Value = %d", prefix, killed ? 1 : 0);
+  LogIfOpen(LOG_ERROR, "%sKillProcess Return Value = %d", prefix, killed ? 1 : 0);
   return 0;
 }
 }  // namespace
@@ -170,27 +170,27 @@ int CopyAndStartSelf(const char* mode) {
 
 int KillVantoExe(const std::string& path) {
   if (path.empty()) {
-    AppTrace(LOG_INFO, "CVantoExeApp::KillVantoExe> File Path Length = 0, So Return");
+    LogIfOpen(LOG_INFO, "CVantoExeApp::KillVantoExe> File Path Length = 0, So Return");
     return 0;
   }
-  AppTrace(LOG_INFO, "CVantoExeApp::KillVantoExe> strProgFilePath = %s", path.c_str());
+  LogIfOpen(LOG_INFO, "CVantoExeApp::KillVantoExe> strProgFilePath = %s", path.c_str());
   if (path.find('.') == std::string::npos) {
-    AppTrace(LOG_INFO, "CVantoExeApp::KillVantoExe> 1 ReverseFind() Fail...");
+    LogIfOpen(LOG_INFO, "CVantoExeApp::KillVantoExe> 1 ReverseFind() Fail...");
     return -1;
   }
   if (!FileExists(path)) return -2;
   CKillUtil killer;
   const bool killed = killer.KillProcess(FileNameOf(path).c_str(), path.c_str());
-  AppTrace(LOG_ERROR, "CVantoExeApp::KillVantoExe> KillProcess Return Value = %d", killed ? 1 : 0);
+  LogIfOpen(LOG_ERROR, "CVantoExeApp::KillVantoExe> KillProcess Return Value = %d", killed ? 1 : 0);
   return 1;
 }
 
 int16_t StartExeByShellExecute(const std::string& path, const std::string& argument) {
   if (path.empty()) {
-    AppTrace(LOG_DEBUG, "CVantoExeApp::StartExeByShellExecute> File path is empty. So return.");
+    LogIfOpen(LOG_DEBUG, "CVantoExeApp::StartExeByShellExecute> File path is empty. So return.");
     return -1;
   }
-  AppTrace(LOG_DEBUG, "CVantoExeApp::StartExeByShellExecute> pProgramFilePath='%s', pProgramArgument='%s'",
+  LogIfOpen(LOG_DEBUG, "CVantoExeApp::StartExeByShellExecute> pProgramFilePath='%s', pProgramArgument='%s'",
            path.c_str(), argument.c_str());
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof(info);
@@ -204,33 +204,33 @@ int16_t StartExeByShellExecute(const std::string& path, const std::string& argum
     char message[128];
     std::snprintf(message, sizeof(message), "Can't Execute Version Management Program, ErrCode = %lu", error);
     ShowAppMessage(message);
-    AppTrace(LOG_ERROR, "CVantoExeApp::StartExeByShellExecute> Can't Execute Version Management Program, ErrCode = %lu",
+    LogIfOpen(LOG_ERROR, "CVantoExeApp::StartExeByShellExecute> Can't Execute Version Management Program, ErrCode = %lu",
              error);
     return -1;
   }
   if (info.hProcess) ::CloseHandle(info.hProcess);
-  AppTrace(LOG_DEBUG, "CVantoExeApp::StartExeByShellExecute> Success.");
+  LogIfOpen(LOG_DEBUG, "CVantoExeApp::StartExeByShellExecute> Success.");
   return 0;
 }
 
 int16_t StartExeByCreateProcess(const std::string& path, const std::string& argument, const std::string& title) {
   if (path.empty()) {
-    AppTrace(LOG_DEBUG, "CVantoExeApp::StartExeByCreateProcess> File path is empty. So return.");
+    LogIfOpen(LOG_DEBUG, "CVantoExeApp::StartExeByCreateProcess> File path is empty. So return.");
     return -1;
   }
-  AppTrace(LOG_DEBUG,
+  LogIfOpen(LOG_DEBUG,
            "CVantoExeApp::StartExeByCreateProcess> pProgramFilePath='%s', pProgramArgument='%s', pWndTitle='%s'",
            path.c_str(), argument.c_str(), title.c_str());
   const std::string commandLine = BuildCommandLine(path, argument, false);
-  AppTrace(LOG_DEBUG, "CVantoExeApp::StartExeByCreateProcess> pCmdPath='%s'", commandLine.c_str());
+  LogIfOpen(LOG_DEBUG, "CVantoExeApp::StartExeByCreateProcess> pCmdPath='%s'", commandLine.c_str());
   PROCESS_INFORMATION pi = {};
   if (!CreateProgramProcess(commandLine, nullptr, title, &pi)) {
-    AppTrace(LOG_ERROR, "CVantoExeApp::StartExeByCreateProcess> Can't Execute Version Management Program, ErrCode = %lu",
+    LogIfOpen(LOG_ERROR, "CVantoExeApp::StartExeByCreateProcess> Can't Execute Version Management Program, ErrCode = %lu",
              ::GetLastError());
     return -1;
   }
   UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  AppTrace(LOG_DEBUG, "CVantoExeApp::StartExeByCreateProcess> Success.");
+  LogIfOpen(LOG_DEBUG, "CVantoExeApp::StartExeByCreateProcess> Success.");
   return 0;
 }
 
@@ -257,79 +257,79 @@ std::string GetInternetExplorerPath(bool* x86Exists, std::string* x86Path, std::
 int CopyAndRun(const std::string& path, const std::string& argument, const std::string& title) {
   static const char kPrefix[] = "CVantoExeApp::CopyAndRun> ";
   if (path.empty()) {
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRun> File Path Length = 0, So Return");
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRun> File Path Length = 0, So Return");
     return 0;
   }
   if (path.rfind('.') == std::string::npos) {
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRun> ReverseFind() Fail...");
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRun> ReverseFind() Fail...");
     return -1;
   }
   const std::string runPath = MakeRunTwin(path);
   RefreshRunTwin(kPrefix, path, runPath, true);
   const std::string commandLine = BuildCommandLine(runPath, argument, true);
-  AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRun> CmdPath = %s", commandLine.c_str());
+  LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRun> CmdPath = %s", commandLine.c_str());
   const size_t slash = path.rfind('\\');
   if (slash == std::string::npos) {
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRun> nPos = %d, Path = %s", -1, path.c_str());
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRun> nPos = %d, Path = %s", -1, path.c_str());
     return -1;
   }
   const std::string workDir = path.substr(0, slash);
   PROCESS_INFORMATION pi = {};
   if (!CreateProgramProcess(commandLine, workDir.c_str(), title, &pi)) {
-    AppTrace(LOG_ERROR, "CVantoExeApp::CopyAndRun> CreateProcess() Fail, RetVal = %d, ErrCode = %lu", 0,
+    LogIfOpen(LOG_ERROR, "CVantoExeApp::CopyAndRun> CreateProcess() Fail, RetVal = %d, ErrCode = %lu", 0,
              ::GetLastError());
-    AppTraceLastError();
+    LogLastErrorIfOpen();
     return -4;
   }
   UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRun> Agent Start, PID = %lu", pi.dwProcessId);
+  LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRun> Agent Start, PID = %lu", pi.dwProcessId);
   return 0;
 }
 
 int CopyAndRunLoomBrowser(const std::string& path, const std::string& argument, const std::string& title) {
   static const char kPrefix[] = "CVantoExeApp::CopyAndRunLoomBrowser> ";
   if (path.empty()) {
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> File Path Length = 0, So Return");
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> File Path Length = 0, So Return");
     return 0;
   }
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos) {
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> ReverseFind() Fail...");
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> ReverseFind() Fail...");
     return -1;
   }
   std::string stem = path.substr(0, dot);
   std::transform(stem.begin(), stem.end(), stem.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> strTemp3 = %s", stem.c_str());
+  LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> strTemp3 = %s", stem.c_str());
   std::string program;
   if (stem.find("iexplore") != std::string::npos) {
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> strProgFilePath = %s, So don't copy", path.c_str());
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> strProgFilePath = %s, So don't copy", path.c_str());
     program = GetInternetExplorerPath();
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> iexplorer path = %s", program.c_str());
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> iexplorer path = %s", program.c_str());
   } else {
     program = MakeRunTwin(path);
     RefreshRunTwin(kPrefix, path, program, false);
   }
   const std::string commandLine = BuildCommandLine(program, argument, true);
-  AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> CmdPath = %s", commandLine.c_str());
+  LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> CmdPath = %s", commandLine.c_str());
   const size_t slash = path.rfind('\\');
   if (slash == std::string::npos) {
-    AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> nPos = %d, Path = %s", -1, path.c_str());
+    LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> nPos = %d, Path = %s", -1, path.c_str());
     return -1;
   }
   const std::string workDir = path.substr(0, slash);
   PROCESS_INFORMATION pi = {};
   if (!CreateProgramProcess(commandLine, workDir.c_str(), title, &pi)) {
-    AppTrace(LOG_ERROR, "CVantoExeApp::CopyAndRunLoomBrowser> CreateProcess() Fail, RetVal = %d, ErrCode = %lu", 0,
+    LogIfOpen(LOG_ERROR, "CVantoExeApp::CopyAndRunLoomBrowser> CreateProcess() Fail, RetVal = %d, ErrCode = %lu", 0,
              ::GetLastError());
-    AppTraceLastError();
+    LogLastErrorIfOpen();
     return -4;
   }
   UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> LoomBrowser Start, PID = %lu", pi.dwProcessId);
-  AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> Before WaitForInputIdle(INFINITE)");
+  LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> LoomBrowser Start, PID = %lu", pi.dwProcessId);
+  LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> Before WaitForInputIdle(INFINITE)");
   ::WaitForInputIdle(pi.hProcess, INFINITE);
-  AppTrace(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> After WaitForInputIdle(INFINITE)");
+  LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> After WaitForInputIdle(INFINITE)");
   return 0;
 }
 

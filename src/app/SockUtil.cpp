@@ -4,17 +4,17 @@
 
 #include <cstring>
 
-#include "app/AppTrace.h"
+#include "util/LogIfOpen.h"
 
 int CSockUtil::GetLocalIpAddr(char* out16) {
   char hostName[30] = "";
   if (::gethostname(hostName, sizeof(hostName)) != 0) {
-    AppTrace(LOG_ERROR, "CSockUtil::GetLocalIpAddr> gethostname() Fail, ErrCode = %d", ::WSAGetLastError());
+    LogIfOpen(LOG_ERROR, "CSockUtil::GetLocalIpAddr> gethostname() Fail, ErrCode = %d", ::WSAGetLastError());
     return -1;
   }
   const hostent* host = ::gethostbyname(hostName);
   if (!host || !host->h_addr_list || !host->h_addr_list[0]) {
-    AppTrace(LOG_ERROR, "CSockUtil::GetLocalIpAddr> gethostbyname() Fail, ErrCode = %d", ::WSAGetLastError());
+    LogIfOpen(LOG_ERROR, "CSockUtil::GetLocalIpAddr> gethostbyname() Fail, ErrCode = %d", ::WSAGetLastError());
     return -2;
   }
   in_addr address;

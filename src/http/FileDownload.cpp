@@ -9,7 +9,7 @@
 #include "http/CertificateError.h"
 #include "http/FileMove.h"
 #include "http/GzipFile.h"
-#include "http/HttpLog.h"
+#include "util/LogIfOpen.h"
 #include "http/InternetError.h"
 #include "http/UrlEncoding.h"
 #include "util/FileUtil.h"
@@ -58,7 +58,7 @@ class CFileDownload {
         m_file.reset();
         m_errCode = static_cast<int32_t>(error.GetErrorCode());
         m_errMsg = error.GetErrorMessage();
-        HttpLog(LOG_ERROR, "%sErrMsg = %s", kPrefix, m_errMsg.c_str());
+        LogIfOpen(LOG_ERROR, "%sErrMsg = %s", kPrefix, m_errMsg.c_str());
         if (last || IsCertificateError(m_errCode)) {
           RestoreAfterException();
           return DOWNLOAD_GZIP_OR_EXCEPTION;
@@ -73,17 +73,17 @@ class CFileDownload {
   int Attempt(bool last) {
     CInetConnection* connection = m_http.Connection();
     if (!connection) {
-      HttpLog(LOG_DEBUG, "%sg_pHttpConnection is NULL", kPrefix);
+      LogIfOpen(LOG_DEBUG, "%sg_pHttpConnection is NULL", kPrefix);
       return FailBeforeTransfer(DOWNLOAD_NO_CONNECTION);
     }
-    HttpLog(LOG_DEBUG, "%sFile URL = %s", kPrefix, m_strObject.c_str());
-    HttpLog(LOG_DEBUG, "%sEncoded File URL = %s", kPrefix, m_strEncoded.c_str());
+    LogIfOpen(LOG_DEBUG, "%sFile URL = %s", kPrefix, m_strObject.c_str());
+    LogIfOpen(LOG_DEBUG, "%sEncoded File URL = %s", kPrefix, m_strEncoded.c_str());
 
     const CVantoCfg& cfg = m_http.Cfg();
     std::unique_ptr<CHttpRequest> request =
         OpenHttpFileRequest(*connection, "GET", m_strEncoded, cfg.SVR_HTTPS, m_nCertIgnoreFlag, kPrefix);
     if (!request) {
-      HttpLog(LOG_ERROR, "%sOpenRequest() Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
+      LogIfOpen(LOG_ERROR, "%sOpenRequest() Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
       return last ? FailBeforeTransfer(DOWNLOAD_NO_CONNECTION) : kRetry;
     }
     const SendOutcome sent = SendWithProxyAuth(*request, m_strEncoded, m_http.Proxy(), kStyle);
@@ -107,7 +107,7 @@ class CFileDownload {
     m_file.reset(std::fopen(local.c_str(), "wb"));
     if (!m_file) {
       const DWORD error = ::GetLastError();
-      HttpLog(LOG_ERROR, "%sLocal File Open(%s) Fail", kPrefix, local.c_str());
+      LogIfOpen(LOG_ERROR, "%sLocal File Open(%s) Fail", kPrefix, local.c_str());
       AddErrorRow("로컬 파일 열기 실패(%s). : %s", local, error);
       request.Close();
       Restore("백업 파일 복구 실패(%s). : %s", local);
@@ -119,7 +119,7 @@ class CFileDownload {
     // A size that was never learnt does not end the transfer early.
     bool sizeKnown = false;
     if (chunked) {
-      HttpLog(LOG_DEBUG, "%sWrite transfer encoded chunked file. So the total size of the file is unknown.", kPrefix);
+      LogIfOpen(LOG_DEBUG, "%sWrite transfer encoded chunked file. So the total size of the file is unknown.", kPrefix);
       serverSize = kChunkPacing;
     } else {
       serverSize = std::atoi(m_item.m_strFileSize.c_str());
@@ -151,14 +151,14 @@ class CFileDownload {
         if (chunked) pacing += static_cast<int32_t>(read);
         const size_t written = std::fwrite(buffer, 1, read, m_file.get());
         if (written < read) {
-          HttpLog(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, static_cast<int>(written));
+          LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, static_cast<int>(written));
           m_file.reset();
           request.Close();
           Restore("백업 파일 복원 실패(%s). : %s", m_strBackupPath);
           return DOWNLOAD_LOCAL_WRITE;
         }
         if (m_caller.nRequestStopFlag == 1) {
-          HttpLog(LOG_DEBUG, "%sIt's Time To Stop, m_nRequestStopFlag = %d", kPrefix,
+          LogIfOpen(LOG_DEBUG, "%sIt's Time To Stop, m_nRequestStopFlag = %d", kPrefix,
                   static_cast<int>(m_caller.nRequestStopFlag));
           m_file.reset();
           request.Close();
@@ -176,7 +176,7 @@ class CFileDownload {
           moveBar(static_cast<int>(total * 100 / serverSize));
         }
       } else if (firstRead) {
-        HttpLog(LOG_ERROR, "%spHttpFile->Read(pBuf, sizeof(pBuf)) => No data.", kPrefix);
+        LogIfOpen(LOG_ERROR, "%spHttpFile->Read(pBuf, sizeof(pBuf)) => No data.", kPrefix);
         m_file.reset();
         request.Close();
         Restore("백업 파일 복원 실패(%s). : %s", m_strBackupPath);
@@ -190,61 +190,61 @@ class CFileDownload {
     const bool closed = std::fclose(m_file.release()) == 0;
     if (!closed) {
       // The last blocks did not reach the disk.
-      HttpLog(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, 0);
+      LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, 0);
       request.Close();
       Restore("백업 파일 복원 실패(%s). : %s", m_strBackupPath);
       return DOWNLOAD_LOCAL_WRITE;
     }
-    HttpLog(LOG_DEBUG, "%sClose Target File Success", kPrefix);
+    LogIfOpen(LOG_DEBUG, "%sClose Target File Success", kPrefix);
 
     if (m_item.m_nGzipFlag == -1) {
       std::string encoding;
       request.QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
       if (::lstrcmpiA(encoding.c_str(), "gzip") == 0) {
         m_item.m_nGzipFlag = 1;
-        HttpLog(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
+        LogIfOpen(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
       } else {
         m_item.m_nGzipFlag = 0;
       }
     }
     request.Close();
-    HttpLog(LOG_DEBUG, "%sClose HTTP File Success", kPrefix);
+    LogIfOpen(LOG_DEBUG, "%sClose HTTP File Success", kPrefix);
 
     int64_t writtenSize = total;
     if (m_item.m_nGzipFlag == 1) {
       uint32_t decoded = 0;
       if (!UnCompressGzipFile(local, decoded)) {
-        HttpLog(LOG_ERROR, "%sUnCompressGzipFile(%s) Failed.", kPrefix, local.c_str());
+        LogIfOpen(LOG_ERROR, "%sUnCompressGzipFile(%s) Failed.", kPrefix, local.c_str());
         return DOWNLOAD_GZIP_OR_EXCEPTION;
       }
-      HttpLog(LOG_DEBUG, "%sUnCompressGzipFile(%s) Success. nCurrentServerReadSize=%d dwUnCompressSize=%d", kPrefix,
+      LogIfOpen(LOG_DEBUG, "%sUnCompressGzipFile(%s) Success. nCurrentServerReadSize=%d dwUnCompressSize=%d", kPrefix,
               local.c_str(), static_cast<int>(total), static_cast<int>(decoded));
       if (decoded > 0) writtenSize = decoded;
     }
 
     if (chunked) {
-      HttpLog(LOG_DEBUG, "%sTransfer encoded chunked files cannot be compared in size.", kPrefix);
+      LogIfOpen(LOG_DEBUG, "%sTransfer encoded chunked files cannot be compared in size.", kPrefix);
     } else {
-      HttpLog(LOG_DEBUG, "%snServerFileSize = %d", kPrefix, static_cast<int>(serverSize));
+      LogIfOpen(LOG_DEBUG, "%snServerFileSize = %d", kPrefix, static_cast<int>(serverSize));
       if (serverSize > 0 && serverSize != writtenSize) {
-        HttpLog(LOG_ERROR, "%sServer File Size = %d, Write File Size = %d", kPrefix, static_cast<int>(serverSize),
+        LogIfOpen(LOG_ERROR, "%sServer File Size = %d, Write File Size = %d", kPrefix, static_cast<int>(serverSize),
                 static_cast<int>(writtenSize));
         Restore("백업 파일 복원 실패(%s). : %s", m_strBackupPath);
         return DOWNLOAD_SIZE_MISMATCH;
       }
-      HttpLog(LOG_DEBUG, "%sDown File Size Validation Success", kPrefix);
+      LogIfOpen(LOG_DEBUG, "%sDown File Size Validation Success", kPrefix);
     }
 
     if (m_nDateFlag) {
       const int rc = SetFileModifyDate(local, m_item.m_strModifyTime, m_http.Cfg().FILE_COMPARE_GMT_TIME);
       if (rc < 0) {
-        HttpLog(LOG_ERROR, "%sSetFileModifyDate() Fail, RetVal = %d", kPrefix, rc);
+        LogIfOpen(LOG_ERROR, "%sSetFileModifyDate() Fail, RetVal = %d", kPrefix, rc);
         return DOWNLOAD_SET_DATE;
       }
-      HttpLog(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
+      LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
     }
 
-    HttpLog(LOG_DEBUG, "%sDelete Backup File(%s)", kPrefix, m_strBackupPath.c_str());
+    LogIfOpen(LOG_DEBUG, "%sDelete Backup File(%s)", kPrefix, m_strBackupPath.c_str());
     ::DeleteFileA(m_strBackupPath.c_str());
     return DOWNLOAD_OK;
   }
@@ -268,7 +268,7 @@ class CFileDownload {
       m_bSecured = true;  // nothing to keep: a failure removes the partial file
       return;
     }
-    HttpLog(LOG_DEBUG, "%sFailed to copy backup files.(%s -> %s), ErrCode = %d", kPrefix, local.c_str(),
+    LogIfOpen(LOG_DEBUG, "%sFailed to copy backup files.(%s -> %s), ErrCode = %d", kPrefix, local.c_str(),
             m_strBackupPath.c_str(), static_cast<int>(error));
     AddErrorRow("백업 파일 복사 실패(%s). : %s", local, error);
   }
@@ -283,7 +283,7 @@ class CFileDownload {
       return;
     }
     const DWORD error = ::GetLastError();
-    HttpLog(LOG_DEBUG, "%sRestore Backup File Fail(%s -> %s), ErrCode = %d", kPrefix, m_strBackupPath.c_str(),
+    LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail(%s -> %s), ErrCode = %d", kPrefix, m_strBackupPath.c_str(),
             local.c_str(), static_cast<int>(error));
     AddErrorRow(rowFormat, rowPath, error);
     DropPartialFile();
@@ -298,7 +298,7 @@ class CFileDownload {
       return;
     }
     const DWORD error = ::GetLastError();
-    HttpLog(LOG_DEBUG, "%sRestore Backup File Fail, ErrCode = %d", kPrefix, static_cast<int>(error));
+    LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail, ErrCode = %d", kPrefix, static_cast<int>(error));
     AddErrorRow("백업 파일 복원 실패(%s). : %s", m_strBackupPath, error);
     DropPartialFile();
   }
@@ -315,7 +315,7 @@ class CFileDownload {
   // thread's last error in between).
   void AddErrorRow(const char* format, const std::string& path, DWORD error) {
     ::SetLastError(error);
-    const std::string text = HttpLogLastErrorText();
+    const std::string text = LogLastErrorIfOpen();
     if (text.empty()) return;
     m_caller.strMsg = Format2(format, path, text);
     m_caller.display.AddListMessage(LIST_ROW_ERROR, m_caller.strMsg);

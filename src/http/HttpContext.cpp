@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "http/HttpLog.h"
+#include "util/LogIfOpen.h"
 
 ProxySettings CHttpContext::Proxy() const {
   ProxySettings proxy;
@@ -31,16 +31,16 @@ bool CHttpContext::OpenShared(const char* prefix) {
 
 void CHttpContext::ReplaceShared(const char* agent, const char* prefix) {
   if (m_pHttpConnection) {
-    HttpLog(LOG_DEBUG, "%sClose g_pHttpConnection", prefix);
+    LogIfOpen(LOG_DEBUG, "%sClose g_pHttpConnection", prefix);
     m_pHttpConnection.reset();
   }
   if (m_pInetSession) {
-    HttpLog(LOG_DEBUG, "%sClose g_pInetSession", prefix);
+    LogIfOpen(LOG_DEBUG, "%sClose g_pInetSession", prefix);
     m_pInetSession.reset();
   }
-  HttpLog(LOG_DEBUG, "%sCreate New g_pHttpConnection", prefix);
+  LogIfOpen(LOG_DEBUG, "%sCreate New g_pHttpConnection", prefix);
   m_pInetSession = CreateInetSession(agent, Proxy(), prefix);
-  HttpLog(LOG_DEBUG, "%sCreate New g_pInetSession, IP(%s) Port(%d)", prefix, m_cfg.SVR_IP_ADDR.c_str(),
+  LogIfOpen(LOG_DEBUG, "%sCreate New g_pInetSession, IP(%s) Port(%d)", prefix, m_cfg.SVR_IP_ADDR.c_str(),
           std::atoi(m_cfg.SVR_PORT_NO.c_str()));
   if (m_pInetSession)
     m_pHttpConnection = ConnectHttpServer(*m_pInetSession, m_cfg.SVR_IP_ADDR, m_cfg.SVR_PORT_NO, Timeouts(), prefix);

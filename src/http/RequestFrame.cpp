@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "http/HttpLog.h"
+#include "util/LogIfOpen.h"
 #include "http/HttpStatusText.h"
 #include "http/RequestFlags.h"
 
@@ -37,7 +37,7 @@ std::unique_ptr<CInetSession> CreateInetSession(const std::string& agent, const 
   std::unique_ptr<CInetSession> session = CInetSession::Open(agent);
   if (!session) return nullptr;
   if (proxy.nAuthMode == 0 && !proxy.strIpAddr.empty()) {
-    HttpLog(LOG_DEBUG, "%sProxy Auth Mode 0.", prefix);
+    LogIfOpen(LOG_DEBUG, "%sProxy Auth Mode 0.", prefix);
     INTERNET_PROXY_INFO info = {};
     info.dwAccessType = INTERNET_OPEN_TYPE_PROXY;
     info.lpszProxy = proxy.strIpAddr.c_str();
@@ -49,7 +49,7 @@ std::unique_ptr<CInetSession> CreateInetSession(const std::string& agent, const 
       session->SetOption(INTERNET_OPTION_PROXY_USERNAME, user.c_str(), static_cast<DWORD>(user.size()));
       session->SetOption(INTERNET_OPTION_PROXY_PASSWORD, password.c_str(), static_cast<DWORD>(password.size()));
     } else {
-      HttpLog(LOG_DEBUG, "%sProxy Auth username or password is empty.", prefix);
+      LogIfOpen(LOG_DEBUG, "%sProxy Auth username or password is empty.", prefix);
     }
   }
   return session;
@@ -61,10 +61,10 @@ std::unique_ptr<CInetConnection> ConnectHttpServer(CInetSession& session, const 
   const uint16_t portNumber = static_cast<uint16_t>(std::atoi(port.c_str()));
   std::unique_ptr<CInetConnection> connection = CInetConnection::Open(session, host, portNumber);
   if (!connection) {
-    HttpLog(LOG_DEBUG, "%sGetHttpConnection(%s, %d) returns NULL", prefix, host.c_str(), portNumber);
+    LogIfOpen(LOG_DEBUG, "%sGetHttpConnection(%s, %d) returns NULL", prefix, host.c_str(), portNumber);
     return nullptr;
   }
-  HttpLog(LOG_DEBUG, "%sm_dwConnectTimeOut=%d, m_dwSendTimeOut=%d, m_dwRecvTimeOut=%d", prefix,
+  LogIfOpen(LOG_DEBUG, "%sm_dwConnectTimeOut=%d, m_dwSendTimeOut=%d, m_dwRecvTimeOut=%d", prefix,
           static_cast<int>(timeouts.dwConnect), static_cast<int>(timeouts.dwSend), static_cast<int>(timeouts.dwRecv));
   const struct {
     DWORD option;
@@ -82,11 +82,11 @@ std::unique_ptr<CHttpRequest> OpenHttpFileRequest(CInetConnection& connection, c
                                                   const std::string& objectName, int16_t svrHttps,
                                                   int certIgnoreFlag, const char* prefix) {
   const uint32_t flags = ComputeRequestFlags(svrHttps, certIgnoreFlag);
-  HttpLog(LOG_INFO, "%sTry to OpenRequest()", prefix);
+  LogIfOpen(LOG_INFO, "%sTry to OpenRequest()", prefix);
   std::unique_ptr<CHttpRequest> request = CHttpRequest::Open(connection, verb, objectName, flags);
   if (!request) return nullptr;
   if (IsCertificateIgnored(svrHttps, certIgnoreFlag)) {
-    HttpLog(LOG_INFO, "%sTry to SetOption() - set cert ignore flag", prefix);
+    LogIfOpen(LOG_INFO, "%sTry to SetOption() - set cert ignore flag", prefix);
     const DWORD securityFlags = CertificateIgnoreSecurityFlags();
     request->SetOption(INTERNET_OPTION_SECURITY_FLAGS, &securityFlags, sizeof(securityFlags));
   }
@@ -99,23 +99,23 @@ SendOutcome SendWithProxyAuth(CHttpRequest& request, const std::string& objectNa
   bool resent = false;
   for (;;) {
     SendOutcome outcome;
-    HttpLog(LOG_INFO, "%sTry to SendRequest()", p);
+    LogIfOpen(LOG_INFO, "%sTry to SendRequest()", p);
     request.SendRequest();
-    HttpLog(LOG_INFO, "%sTry to QueryInfoStatusCode()", p);
+    LogIfOpen(LOG_INFO, "%sTry to QueryInfoStatusCode()", p);
     DWORD status = 0;
     outcome.bStatusRead = request.QueryStatusCode(status);
     outcome.dwStatusCode = status;
-    if (outcome.bStatusRead && style.logStatusCode) HttpLog(LOG_DEBUG, "%sdwStatusCode = %d", p, static_cast<int>(status));
+    if (outcome.bStatusRead && style.logStatusCode) LogIfOpen(LOG_DEBUG, "%sdwStatusCode = %d", p, static_cast<int>(status));
     if (outcome.bStatusRead && status == 200) {
       outcome.nResult = FRAME_STATUS_OK;
       return outcome;
     }
     const std::string statusText = GetHttpStatusText(static_cast<int>(status));
     if (style.statusLineNamesObject)
-      HttpLog(LOG_ERROR, "%sQueryInfoStatusCode(%s) Return = %d, Message = %s", p, objectName.c_str(),
+      LogIfOpen(LOG_ERROR, "%sQueryInfoStatusCode(%s) Return = %d, Message = %s", p, objectName.c_str(),
               static_cast<int>(status), statusText.c_str());
     else
-      HttpLog(LOG_ERROR, "%sQueryInfoStatusCode() Return = %d, Message = %s", p, static_cast<int>(status),
+      LogIfOpen(LOG_ERROR, "%sQueryInfoStatusCode() Return = %d, Message = %s", p, static_cast<int>(status),
               statusText.c_str());
 
     const bool proxyDemand = outcome.bStatusRead && status == 407 &&
@@ -126,21 +126,21 @@ SendOutcome SendWithProxyAuth(CHttpRequest& request, const std::string& objectNa
       return outcome;
     }
     if (resent) {
-      HttpLog(LOG_ERROR, "%sProxy Auth Error.", p);
+      LogIfOpen(LOG_ERROR, "%sProxy Auth Error.", p);
       request.Close();
       outcome.nResult = FRAME_PROXY_AUTH_FAILED;
       return outcome;
     }
-    HttpLog(style.proxyLineLevel, "%sProxy Auth Mode %d.", p, proxy.nAuthMode);
+    LogIfOpen(style.proxyLineLevel, "%sProxy Auth Mode %d.", p, proxy.nAuthMode);
     const int set = SetProxyCredentials(request, proxy);
     if (set != 0) {
-      HttpLog(style.setOptionLevel, "%sProxy Auth SetOption() ret = %d", p, set);
+      LogIfOpen(style.setOptionLevel, "%sProxy Auth SetOption() ret = %d", p, set);
       request.Close();
       outcome.nResult = set;
       return outcome;
     }
-    HttpLog(style.proxyLineLevel, "%sProxy SetOption() success.", p);
-    HttpLog(style.resendLevel, "%s%s", p, style.resendLabel);
+    LogIfOpen(style.proxyLineLevel, "%sProxy SetOption() success.", p);
+    LogIfOpen(style.resendLevel, "%s%s", p, style.resendLabel);
     resent = true;
   }
 }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "http/HttpLog.h"
+#include "util/LogIfOpen.h"
 #include "http/InternetError.h"
 #include "http/RequestFrame.h"
 #include "http/ServerConfigLine.h"
@@ -18,7 +18,7 @@ int LoadConfigFromServer(CVantoCfg& cfg, const std::string& svrIpAddr, const std
                          const std::string& proxyPassword, int proxyAuthMode) {
   errCode = 0;
   errMsg.clear();
-  HttpLog(LOG_DEBUG, "%sIP = %s, Port = %s", kPrefix, svrIpAddr.c_str(), svrPortNo.c_str());
+  LogIfOpen(LOG_DEBUG, "%sIP = %s, Port = %s", kPrefix, svrIpAddr.c_str(), svrPortNo.c_str());
 
   ProxySettings proxy;
   proxy.strIpAddr = proxyIpAddr;
@@ -39,32 +39,32 @@ int LoadConfigFromServer(CVantoCfg& cfg, const std::string& svrIpAddr, const std
     if (session) connection = ConnectHttpServer(*session, svrIpAddr, svrPortNo, timeouts, kPrefix);
     if (!connection) return -1;
 
-    HttpLog(LOG_DEBUG, "%sFile URL = %s", kPrefix, svrCfgFilePath.c_str());
-    HttpLog(LOG_DEBUG, "%sEncoded File URL = %s", kPrefix, svrCfgFilePath.c_str());
+    LogIfOpen(LOG_DEBUG, "%sFile URL = %s", kPrefix, svrCfgFilePath.c_str());
+    LogIfOpen(LOG_DEBUG, "%sEncoded File URL = %s", kPrefix, svrCfgFilePath.c_str());
     request = OpenHttpFileRequest(*connection, "GET", svrCfgFilePath, svrHttps, certIgnoreFlag, kPrefix);
     if (!request) {
-      HttpLog(LOG_ERROR, "%sOpenRequest() Return NULL", kPrefix);
+      LogIfOpen(LOG_ERROR, "%sOpenRequest() Return NULL", kPrefix);
       return -1;
     }
-    HttpLog(LOG_DEBUG, "%sOpenRequest Success", kPrefix);
+    LogIfOpen(LOG_DEBUG, "%sOpenRequest Success", kPrefix);
 
     const SendOutcome sent = SendWithProxyAuth(*request, svrCfgFilePath, proxy, kStyle);
     if (sent.nResult < 0) return sent.nResult;
     if (sent.nResult != FRAME_STATUS_OK) return -2;
-    HttpLog(LOG_DEBUG, "%sQueryInfoStatusCode Success", kPrefix);
+    LogIfOpen(LOG_DEBUG, "%sQueryInfoStatusCode Success", kPrefix);
 
     std::string line;
     while (request->ReadLine(line)) {
-      HttpLog(LOG_DEBUG, "%sRead Line : %s", kPrefix, line.c_str());
+      LogIfOpen(LOG_DEBUG, "%sRead Line : %s", kPrefix, line.c_str());
       std::string key;
       std::string value;
       switch (ClassifyServerConfigLine(line, key, value)) {
         case SERVER_CFG_LINE_EMPTY:
-          HttpLog(LOG_DEBUG, "%sInvalid Line, Line Length is 0", kPrefix);
+          LogIfOpen(LOG_DEBUG, "%sInvalid Line, Line Length is 0", kPrefix);
           break;
         case SERVER_CFG_LINE_COMMENT:
         case SERVER_CFG_LINE_INVALID:
-          HttpLog(LOG_DEBUG, "%sInvalid Line", kPrefix);
+          LogIfOpen(LOG_DEBUG, "%sInvalid Line", kPrefix);
           break;
         case SERVER_CFG_LINE_SETTING:
           ApplyServerConfigKey(cfg, key, value);

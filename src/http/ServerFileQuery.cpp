@@ -6,7 +6,7 @@
 #include "http/CertificateError.h"
 #include "http/CertificatePrompt.h"
 #include "http/HttpDate.h"
-#include "http/HttpLog.h"
+#include "util/LogIfOpen.h"
 #include "http/InternetError.h"
 #include "http/RequestFlags.h"
 #include "http/UrlEncoding.h"
@@ -26,15 +26,15 @@ bool EqualsNoCase(const std::string& a, const char* b) { return ::lstrcmpiA(a.c_
 int QueryOnce(CHttpContext& http, const std::string& objectName, int certIgnoreFlag, ServerFileAnswer& answer) {
   const CVantoCfg& cfg = http.Cfg();
   const std::string encoded = EncodeUrlUtf8(objectName, cfg.ENCODE_URL_UTF);
-  HttpLog(LOG_INFO, "%sstrEncodedUrlUtf = %s", kPrefix, encoded.c_str());
+  LogIfOpen(LOG_INFO, "%sstrEncodedUrlUtf = %s", kPrefix, encoded.c_str());
   if (!http.Connection()) {
-    HttpLog(LOG_INFO, "%sOpenRequest() Fail, ErrCode = %d", kPrefix, static_cast<int>(ERROR_INVALID_HANDLE));
+    LogIfOpen(LOG_INFO, "%sOpenRequest() Fail, ErrCode = %d", kPrefix, static_cast<int>(ERROR_INVALID_HANDLE));
     return -1;
   }
   std::unique_ptr<CHttpRequest> request =
       OpenHttpFileRequest(*http.Connection(), "HEAD", encoded, cfg.SVR_HTTPS, certIgnoreFlag, kPrefix);
   if (!request) {
-    HttpLog(LOG_INFO, "%sOpenRequest() Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
+    LogIfOpen(LOG_INFO, "%sOpenRequest() Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
     return -1;
   }
 
@@ -42,40 +42,40 @@ int QueryOnce(CHttpContext& http, const std::string& objectName, int certIgnoreF
   if (sent.nResult < 0) return sent.nResult;
   if (!sent.bStatusRead) return -2;
   if (sent.dwStatusCode != 200) {
-    HttpLog(LOG_ERROR, "%sFile(%s) dwStatusCode = %d, ErrCode = %d", kPrefix, objectName.c_str(),
+    LogIfOpen(LOG_ERROR, "%sFile(%s) dwStatusCode = %d, ErrCode = %d", kPrefix, objectName.c_str(),
             static_cast<int>(sent.dwStatusCode), static_cast<int>(::GetLastError()));
     return -5;
   }
 
   std::string lastModified;
   if (!request->QueryInfoText(HTTP_QUERY_LAST_MODIFIED, lastModified)) {
-    HttpLog(LOG_DEBUG, "%sHTTP_QUERY_LAST_MODIFIED Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
+    LogIfOpen(LOG_DEBUG, "%sHTTP_QUERY_LAST_MODIFIED Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
     return -3;
   }
   answer.strModifyTime = FormatLocalTimeText(ParseHttpDate(lastModified, cfg.FILE_COMPARE_GMT_TIME));
-  HttpLog(LOG_DEBUG, "%spLastModified = %s", kPrefix, answer.strModifyTime.c_str());
+  LogIfOpen(LOG_DEBUG, "%spLastModified = %s", kPrefix, answer.strModifyTime.c_str());
 
   std::string length;
   if (request->QueryInfoText(HTTP_QUERY_CONTENT_LENGTH, length)) {
     answer.nFileSize = std::atoi(length.c_str());
-    HttpLog(LOG_DEBUG, "%spFileSize = %s", kPrefix, length.c_str());
+    LogIfOpen(LOG_DEBUG, "%spFileSize = %s", kPrefix, length.c_str());
   } else {
     answer.nFileSize = 0;
     answer.nChunkedFlag = 1;
-    HttpLog(LOG_DEBUG, "%sHTTP_QUERY_CONTENT_LENGTH Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
+    LogIfOpen(LOG_DEBUG, "%sHTTP_QUERY_CONTENT_LENGTH Fail, ErrCode = %d", kPrefix, static_cast<int>(::GetLastError()));
     std::string transfer;
     request->QueryInfoText(HTTP_QUERY_TRANSFER_ENCODING, transfer);
     if (EqualsNoCase(transfer, "chunked"))
-      HttpLog(LOG_DEBUG, "%sTransfer encoding chunked. pFileSize = unknown", kPrefix);
+      LogIfOpen(LOG_DEBUG, "%sTransfer encoding chunked. pFileSize = unknown", kPrefix);
     else
-      HttpLog(LOG_DEBUG, "%spFileSize = unknown", kPrefix);
+      LogIfOpen(LOG_DEBUG, "%spFileSize = unknown", kPrefix);
   }
 
   std::string encoding;
   request->QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
   if (EqualsNoCase(encoding, "gzip")) {
     answer.nGzipFlag = 1;
-    HttpLog(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
+    LogIfOpen(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
   } else {
     answer.nGzipFlag = 0;
   }
@@ -86,7 +86,7 @@ int QueryOnce(CHttpContext& http, const std::string& objectName, int certIgnoreF
 int QueryServerFileInfo(CHttpContext& http, const std::string& objectName, int certIgnoreFlag,
                         ServerFileAnswer& answer) {
   answer = ServerFileAnswer();
-  HttpLog(LOG_INFO, "%spDownFileUrl = %s", kPrefix, objectName.c_str());
+  LogIfOpen(LOG_INFO, "%spDownFileUrl = %s", kPrefix, objectName.c_str());
   const CVantoCfg& cfg = http.Cfg();
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (attempt == 1) http.ReplaceShared("VantoExe1", kPrefix);
@@ -95,7 +95,7 @@ int QueryServerFileInfo(CHttpContext& http, const std::string& objectName, int c
     } catch (const CInternetError& error) {
       answer.nErrCode = static_cast<int32_t>(error.GetErrorCode());
       answer.strErrMsg = error.GetErrorMessage();
-      HttpLog(LOG_ERROR, "%sException Msg = %s", kPrefix, answer.strErrMsg.c_str());
+      LogIfOpen(LOG_ERROR, "%sException Msg = %s", kPrefix, answer.strErrMsg.c_str());
       const bool bpConnectFailure = cfg.DOWNLOAD_FROM_BP_SERVER != 0 && http.m_nBPDownloadFlag != 0 &&
                                     answer.nErrCode == 12029;  // ERROR_INTERNET_CANNOT_CONNECT
       if (attempt == 1 || IsCertificateError(answer.nErrCode) || bpConnectFailure) return -9;
@@ -114,7 +114,7 @@ int GetServerFileInfo(CHttpContext& http, IRunDisplay& display, ServerFileInfo& 
   int result = QueryServerFileInfo(http, object, http.m_nCertIgnoreFlag, answer);
   if (ShouldAskIgnoreCertificate(cfg.SVR_HTTPS, http.m_nCertIgnoreFlag, answer.nErrCode) &&
       AskIgnoreCertificateError(display, answer.strErrMsg)) {
-    HttpLog(LOG_INFO, "CVantoExeDlg::GetServerFileInfo()> Retry GetServerFileInfo()");
+    LogIfOpen(LOG_INFO, "CVantoExeDlg::GetServerFileInfo()> Retry GetServerFileInfo()");
     http.m_nCertIgnoreFlag = 1;
     result = QueryServerFileInfo(http, object, http.m_nCertIgnoreFlag, answer);
   }

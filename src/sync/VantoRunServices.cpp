@@ -7,28 +7,10 @@
 #include "http/ServerFileQuery.h"
 #include "sync/ListFileReader.h"
 #include "sync/ListStamp.h"
+#include "sync/ServerFileInfoSeam.h"
 #include "sync/UpdateDecision.h"
 #include "sync/VantoEngine.h"
 
-namespace {
-ServerFileInfo ToServerInfo(const FileItem& item) {
-  ServerFileInfo info;
-  info.m_strFilePath = item.m_strFilePath;
-  info.m_strLocalPath = item.m_strLocalPath;
-  info.m_strModifyTime = item.m_strModifyTime;
-  info.m_strFileSize = item.m_strFileSize;
-  info.m_nChunkedFlag = item.m_nChunkedFlag;
-  info.m_nGzipFlag = item.m_nGzipFlag;
-  return info;
-}
-
-void FromServerInfo(const ServerFileInfo& info, FileItem& item) {
-  item.m_strModifyTime = info.m_strModifyTime;
-  item.m_strFileSize = info.m_strFileSize;
-  item.m_nChunkedFlag = info.m_nChunkedFlag;
-  item.m_nGzipFlag = info.m_nGzipFlag;
-}
-}  // namespace
 
 CVantoRunServices::CVantoRunServices(CHttpContext& http, IRunDisplay& display, CFileItemLists& lists,
                                      const SpecialDirMap& specialDirs, const std::string& systemDir,
