@@ -12,11 +12,6 @@
 #include "support/TempDir.h"
 #include "util/MyLog.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dirent.h>
-#endif
 
 namespace {
 #ifdef _WIN32
@@ -26,28 +21,6 @@ const char kSeparator[] = "/";
 #endif
 
 CMyLog::LocalTime FixedClock() { return {2024, 3, 15, 10, 20, 30, 400}; }
-
-std::vector<std::string> ListDir(const std::string& dir) {
-  std::vector<std::string> names;
-#ifdef _WIN32
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((dir + "\\*.log").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.emplace_back(data.cFileName);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
-#else
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return names;
-  while (dirent* entry = ::readdir(d)) {
-    const std::string name = entry->d_name;
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0) names.push_back(name);
-  }
-  ::closedir(d);
-#endif
-  return names;
-}
 
 // Installs a plain (not inverted) log as the process log for one test.
 class LogLinesTest : public TempDirTest {
@@ -65,7 +38,8 @@ class LogLinesTest : public TempDirTest {
   std::vector<std::string> Lines() {
     m_log.Reset();
     std::vector<std::string> lines;
-    for (const std::string& name : ListDir(m_folder)) {
+    for (const std::string& name : ListDirectory(m_folder)) {
+      if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".log") != 0) continue;
       std::string bytes;
       EXPECT_TRUE(ReadWholeFile(m_folder + kSeparator + name, &bytes));
       size_t start = 0;

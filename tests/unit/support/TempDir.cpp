@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
+#include <dirent.h>
 #include <ftw.h>
 #endif
 
@@ -91,4 +93,27 @@ bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
 #endif
+}
+
+std::vector<std::string> ListDirectory(const std::string& dir) {
+  std::vector<std::string> names;
+#ifdef _WIN32
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(data.cFileName);
+  } while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+#else
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return names;
+  while (dirent* entry = ::readdir(d)) names.emplace_back(entry->d_name);
+  ::closedir(d);
+#endif
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [](const std::string& n) { return n == "." || n == ".."; }),
+              names.end());
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 class ScopedTempDir {
  public:
@@ -31,3 +32,5 @@ class TempDirTest : public ::testing::Test {
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool FileExists(const std::string& path);
+// Sorted names of the entries of dir ("." and ".." left out).
+std::vector<std::string> ListDirectory(const std::string& dir);

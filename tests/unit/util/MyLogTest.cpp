@@ -14,7 +14,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -37,30 +36,6 @@ std::string ThreadNumber() {
   char text[32];
   std::snprintf(text, sizeof(text), "%06lu", id);
   return text;
-}
-
-// Sorted names of the entries of dir ("." and ".." left out).
-std::vector<std::string> ListDir(const std::string& dir) {
-  std::vector<std::string> names;
-#ifdef _WIN32
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.emplace_back(data.cFileName);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
-#else
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return names;
-  while (dirent* entry = ::readdir(d)) names.emplace_back(entry->d_name);
-  ::closedir(d);
-#endif
-  names.erase(std::remove_if(names.begin(), names.end(),
-                             [](const std::string& n) { return n == "." || n == ".."; }),
-              names.end());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 bool MakeDir(const std::string& path) {
@@ -171,7 +146,7 @@ TEST_F(MyLogTest, PlainLineAndFileName) {
   ASSERT_EQ(m_log.Init(m_folder.c_str(), "VantoExe", 10, "DEBUG", 0), 0);
   EXPECT_EQ(m_log.Log(LOG_INFO, "CVantoExeApp::InitInstance> Current Directory = %s", "C:\\App"), 0);
   const std::string name = FileName("20210107_082147");
-  EXPECT_EQ(ListDir(m_folder), std::vector<std::string>{name});
+  EXPECT_EQ(ListDirectory(m_folder), std::vector<std::string>{name});
   EXPECT_EQ(Read(name), "2021/01/07=08:21:47.123 [INFO ] CVantoExeApp::InitInstance> Current Directory = C:\\App\r\n");
 }
 
@@ -238,7 +213,7 @@ TEST_F(MyLogTest, NewFileWhenTheHourChanges) {
   EXPECT_EQ(m_log.Log(LOG_INFO, "same hour"), 0);
   const std::string first = FileName("20210107_095959");
   const std::string second = FileName("20210107_100000");
-  EXPECT_EQ(ListDir(m_folder), (std::vector<std::string>{first, second}));
+  EXPECT_EQ(ListDirectory(m_folder), (std::vector<std::string>{first, second}));
   EXPECT_EQ(Read(first), "2021/01/07=09:59:59.990 [INFO ] before\r\n");
   EXPECT_EQ(Read(second),
             "2021/01/07=10:00:00.010 [INFO ] after\r\n"
@@ -283,7 +258,7 @@ TEST_F(MyLogTest, RetentionDeletesByTheDateInTheName) {
   ASSERT_EQ(m_log.Init(m_folder.c_str(), "VantoExe", 10, "DEBUG", 0), 0);
   std::vector<std::string> expected = kept;
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(ListDir(m_folder), expected);
+  EXPECT_EQ(ListDirectory(m_folder), expected);
 
   // Counted, and run again before the first file of a new hour.
   create(old);
@@ -293,7 +268,7 @@ TEST_F(MyLogTest, RetentionDeletesByTheDateInTheName) {
   EXPECT_EQ(m_log.Log(LOG_INFO, "x"), 0);
   expected.push_back(FileName("20210117_120000"));
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(ListDir(m_folder), expected);
+  EXPECT_EQ(ListDirectory(m_folder), expected);
 }
 
 TEST_F(MyLogTest, RetentionAcrossMonthAndYear) {
@@ -302,14 +277,14 @@ TEST_F(MyLogTest, RetentionAcrossMonthAndYear) {
   ASSERT_TRUE(WriteWholeFile(PathOf("VantoExe_20201230_x.log"), "x"));
   SetNow(2021, 1, 9, 0, 0, 0, 0);
   ASSERT_EQ(m_log.Init(m_folder.c_str(), "VantoExe", 10, "DEBUG", 0), 0);  // limit 20201230
-  EXPECT_TRUE(ListDir(m_folder).empty());
+  EXPECT_TRUE(ListDirectory(m_folder).empty());
   ASSERT_TRUE(WriteWholeFile(PathOf("VantoExe_20200229_x.log"), "x"));
   ASSERT_TRUE(WriteWholeFile(PathOf("VantoExe_20200301_x.log"), "x"));
   SetNow(2020, 3, 2, 0, 0, 0, 0);
   CMyLog leap;
   leap.SetClockForTest(&FakeClock);
   ASSERT_EQ(leap.Init(m_folder.c_str(), "VantoExe", 2, "DEBUG", 0), 0);  // limit 20200229
-  EXPECT_EQ(ListDir(m_folder), std::vector<std::string>{"VantoExe_20200301_x.log"});
+  EXPECT_EQ(ListDirectory(m_folder), std::vector<std::string>{"VantoExe_20200301_x.log"});
 }
 
 TEST_F(MyLogTest, RetentionBelowOneDeletesNothing) {
@@ -317,7 +292,7 @@ TEST_F(MyLogTest, RetentionBelowOneDeletesNothing) {
   ASSERT_TRUE(WriteWholeFile(PathOf("VantoExe_19990101_x.log"), "x"));
   ASSERT_EQ(m_log.Init(m_folder.c_str(), "VantoExe", 0, "DEBUG", 0), 0);
   EXPECT_EQ(m_log.DeleteOldLogs(), 0);
-  EXPECT_EQ(ListDir(m_folder), std::vector<std::string>{"VantoExe_19990101_x.log"});
+  EXPECT_EQ(ListDirectory(m_folder), std::vector<std::string>{"VantoExe_19990101_x.log"});
 }
 
 TEST_F(MyLogTest, CreatesTheWholeFolderChain) {
@@ -350,7 +325,7 @@ TEST_F(MyLogTest, UnwritableFolderSilencesTheWriter) {
 #else
   const std::vector<std::string> untouched = {"plain"};
 #endif
-  EXPECT_EQ(ListDir(m_dir.path()), untouched);
+  EXPECT_EQ(ListDirectory(m_dir.path()), untouched);
   // ...and a new Init is accepted again.
   EXPECT_EQ(m_log.Init(m_dir.Child("log").c_str(), "VantoExe", 10, "DEBUG", 0), 0);
 }
@@ -364,7 +339,7 @@ TEST_F(MyLogTest, UnopenableFileEndsLoggingForGood) {
   SetNow(2021, 1, 7, 9, 0, 0, 0);
   EXPECT_EQ(m_log.WriteLine(LOG_INFO, "INFO", "next hour"), 0);
   EXPECT_EQ(m_log.Log(LOG_ERROR, "later"), 0);
-  EXPECT_EQ(ListDir(m_folder), std::vector<std::string>{FileName("20210107_082147")});
+  EXPECT_EQ(ListDirectory(m_folder), std::vector<std::string>{FileName("20210107_082147")});
   EXPECT_EQ(m_log.Init(m_folder.c_str(), "VantoExe", 10, "DEBUG", 0), -6);
 }
 
@@ -417,7 +392,7 @@ TEST_F(MyLogTest, SystemClockNamesTheFile) {
   m_log.SetClockForTest(nullptr);
   ASSERT_EQ(m_log.Init(m_folder.c_str(), "VantoExe", 10, "DEBUG", 0), 0);
   EXPECT_EQ(m_log.Log(LOG_INFO, "now"), 0);
-  const std::vector<std::string> names = ListDir(m_folder);
+  const std::vector<std::string> names = ListDirectory(m_folder);
   ASSERT_EQ(names.size(), 1u);
   const std::string& name = names[0];
   const std::string tail = "_" + ThreadNumber() + ".log";
