@@ -93,24 +93,10 @@ has_source_entries() {
 
 # minizip has no Windows build in the archive: compile its reader from the
 # zlib source package's contrib/minizip.
-minizip_dir="$top/third_party/minizip"
-minizip_files=(unzip.c unzip.h ioapi.c ioapi.h iowin32.c iowin32.h crypt.h)
-if [ ! -f "$minizip_dir/.complete" ]; then
+if [ ! -f "$top/third_party/minizip/.complete" ]; then
   echo "setup: fetching minizip sources"
   has_source_entries || add_source_entries
   apt_update
-  work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
-  if ! (cd "$work" && apt-get source --download-only zlib </dev/null >"$work/log" 2>&1); then
-    cat "$work/log" >&2
-    echo "setup: apt-get source zlib failed" >&2
-    exit 1
-  fi
-  tarball=$(ls "$work"/zlib_*.orig.tar.* | head -n 1)
-  tar -xf "$tarball" -C "$work"
-  src=$(ls -d "$work"/zlib-*/contrib/minizip | head -n 1)
-  mkdir -p "$minizip_dir"
-  for f in "${minizip_files[@]}"; do cp "$src/$f" "$minizip_dir/"; done
-  touch "$minizip_dir/.complete"
+  "$top/scripts/fetch-minizip.sh" "$top/third_party/minizip"
 fi
 echo "setup: ok"
