@@ -1,0 +1,24 @@
+#pragma once
+// Starting programs through the shell with the elevation verb "runas", so
+// that Windows asks for elevation where the process is not elevated yet.
+// Shared by the execute handler and the component registration. Windows only.
+#include <cstdint>
+#include <string>
+
+#include "util/WinHandles.h"
+
+class IRunDisplay;
+
+// The started process, or an empty handle (logged). An empty parameter
+// text passes no parameters at all.
+UniqueHandle GetProcessHandleByShellExecute(const std::string& program, const std::string& parameters);
+
+// 0 started (and, with wait not 0, ended), 1 not started. The wait blocks
+// without dispatching window messages.
+int16_t StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait);
+
+// 0 started and ended, or the wait was given up because stopFlag became 1
+// (the program keeps running); 1 not started. While waiting, the window stays
+// alive: one waiting message is dispatched per wake-up through the display.
+int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const std::string& parameters,
+                                               IRunDisplay& display, const int32_t& stopFlag);
