@@ -66,6 +66,9 @@ class DownloadTest(HttpCase):
         self.assertEqual(out.int("download_result"), -3)
         self.assertTrue(any(r.startswith("1|로컬 파일 열기 실패(" + harness.to_windows(bad) + "). : ")
                             for r in out.rows), out.rows)
+        # No old file to put back: the row names the backup path.
+        self.assertTrue(any(r.startswith("1|백업 파일 복구 실패(" + harness.to_windows(bad) + ".dll). : ")
+                            for r in out.rows), out.rows)
         self.assertIn("Local File Open(" + harness.to_windows(bad) + ") Fail", self.log())
 
     def test_short_body_gives_minus_4_and_restores(self):

@@ -1,0 +1,85 @@
+#include "http/DownloadBackup.h"
+
+#include <windows.h>
+
+#include "http/BackupPath.h"
+#include "http/DownloadErrorRow.h"
+#include "http/DownloadLog.h"
+#include "http/FileMove.h"
+#include "util/FileUtil.h"
+#include "util/LogIfOpen.h"
+
+namespace {
+const char* const kPrefix = kDownloadLogPrefix;
+const char kRestoreRow[] = "백업 파일 복원 실패(%s). : %s";
+}  // namespace
+
+CDownloadBackup::CDownloadBackup(const std::string& localPath, DownloadCaller& caller)
+    : m_strLocalPath(localPath), m_strBackupPath(MakeBackupPath(localPath)), m_caller(caller) {}
+
+void CDownloadBackup::SecureOldFile() {
+  if (m_bSecured) {
+    ClearReadOnlyProperty(m_strLocalPath);
+    ::DeleteFileA(m_strLocalPath.c_str());
+    return;
+  }
+  if (MoveFileReplacing(m_strLocalPath, m_strBackupPath)) {
+    m_bSecured = true;
+    m_bBackupMade = true;
+    return;
+  }
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) {
+    m_bSecured = true;  // nothing to keep: a failure removes the partial file
+    return;
+  }
+  LogIfOpen(LOG_DEBUG, "%sFailed to copy backup files.(%s -> %s), ErrCode = %d", kPrefix, m_strLocalPath.c_str(),
+            m_strBackupPath.c_str(), static_cast<int>(error));
+  AddDownloadErrorRow(m_caller, "백업 파일 복사 실패(%s). : %s", m_strLocalPath, error);
+}
+
+void CDownloadBackup::Restore() { RestoreWithRow(kRestoreRow); }
+
+void CDownloadBackup::RestoreAfterOpenFailure() { RestoreWithRow("백업 파일 복구 실패(%s). : %s"); }
+
+void CDownloadBackup::RestoreBeforeTransfer() {
+  if (m_bSecured) Restore();
+}
+
+void CDownloadBackup::RestoreAfterError() {
+  if (!m_bSecured) return;
+  if (MoveBack()) return;
+  const DWORD error = ::GetLastError();
+  LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail, ErrCode = %d", kPrefix, static_cast<int>(error));
+  AddDownloadErrorRow(m_caller, kRestoreRow, m_strBackupPath, error);
+  DropPartialFile();
+}
+
+void CDownloadBackup::DeleteBackup() {
+  LogIfOpen(LOG_DEBUG, "%sDelete Backup File(%s)", kPrefix, m_strBackupPath.c_str());
+  ::DeleteFileA(m_strBackupPath.c_str());
+}
+
+void CDownloadBackup::RestoreWithRow(const char* rowFormat) {
+  if (MoveBack()) return;
+  const DWORD error = ::GetLastError();
+  LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail(%s -> %s), ErrCode = %d", kPrefix, m_strBackupPath.c_str(),
+            m_strLocalPath.c_str(), static_cast<int>(error));
+  AddDownloadErrorRow(m_caller, rowFormat, m_strBackupPath, error);
+  DropPartialFile();
+}
+
+bool CDownloadBackup::MoveBack() {
+  if (!MoveFileReplacing(m_strBackupPath, m_strLocalPath)) return false;
+  m_bBackupMade = false;
+  m_bSecured = false;
+  return true;
+}
+
+void CDownloadBackup::DropPartialFile() {
+  if (m_bBackupMade) return;  // the backup is still there; keep the evidence
+  if (m_bSecured) {
+    ClearReadOnlyProperty(m_strLocalPath);
+    ::DeleteFileA(m_strLocalPath.c_str());
+  }
+}

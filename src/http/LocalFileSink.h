@@ -1,0 +1,56 @@
+#pragma once
+// The local side of a download: owns the file being written and does, per
+// block, the write, the stop check and the file bar; at the end the close
+// and the checks on the finished file before its time is stamped.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "http/DownloadProgress.h"
+#include "http/TransferLoop.h"
+
+struct LocalFilePlan {
+  std::string path;
+  bool chunked = false;    // size unknown: no size check, the bar cycles
+  int64_t serverSize = 0;  // checked after the transfer when above 0
+};
+
+class CLocalFileSink : public ITransferSink {
+ public:
+  // bar null: no file bar. stopFlag 1 ends the transfer after the block
+  // that is being written.
+  CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar);
+
+  // Opens the path for writing ("wb") and starts the bar; false with the
+  // system's error as the open left it (nothing logged).
+  bool Open();
+
+  // DOWNLOAD_LOCAL_WRITE when the write fell short, DOWNLOAD_STOPPED when
+  // the user asked to stop (both logged).
+  int OnBlock(const unsigned char* data, uint32_t size, int64_t total) override;
+  void OnEndOfData() override { m_progress.OnEndOfData(); }
+
+  // Closes without checks: the failure paths, before the old file comes back.
+  void Discard() { m_file.reset(); }
+  // Closes after the transfer; DOWNLOAD_LOCAL_WRITE (logged) when the last
+  // blocks did not reach the disk.
+  int Close();
+  // The checks on the closed file, in order: gzip decoding in place when
+  // gzip (DOWNLOAD_GZIP_OR_EXCEPTION, the undecoded file stays), the size
+  // (DOWNLOAD_SIZE_MISMATCH). DOWNLOAD_OK lets the caller stamp the time.
+  int CheckClosedFile(bool gzip);
+
+  int64_t Total() const { return m_nTotal; }
+
+ private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+
+  LocalFilePlan m_plan;
+  const int32_t& m_nRequestStopFlag;
+  CDownloadProgress m_progress;
+  std::unique_ptr<std::FILE, FileCloser> m_file;
+  int64_t m_nTotal = 0;
+};

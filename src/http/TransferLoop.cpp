@@ -1,0 +1,35 @@
+#include "http/TransferLoop.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "http/DownloadLog.h"
+#include "http/DownloadResult.h"
+#include "util/LogIfOpen.h"
+
+int RunTransferLoop(ITransferReader& reader, ITransferSink& sink, const TransferPlan& plan, int64_t& total) {
+  total = 0;
+  std::vector<unsigned char> buffer(std::max<uint32_t>(plan.readSize, 1));
+  bool firstRead = true;
+  for (;;) {
+    if (plan.stopAtSize >= 0 && total >= plan.stopAtSize) return DOWNLOAD_OK;
+    const uint32_t read = reader.Read(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    if (read == 0) {
+      if (firstRead) {
+        LogIfOpen(LOG_ERROR, "%spHttpFile->Read(pBuf, sizeof(pBuf)) => No data.", kDownloadLogPrefix);
+        return DOWNLOAD_NO_DATA;
+      }
+      sink.OnEndOfData();
+      return DOWNLOAD_OK;
+    }
+    firstRead = false;
+    const uint32_t got = std::min<uint32_t>(read, static_cast<uint32_t>(buffer.size()));
+    for (uint32_t offset = 0; offset < got;) {
+      const uint32_t size = std::min(kTransferBlockSize, got - offset);
+      total += size;
+      const int rc = sink.OnBlock(buffer.data() + offset, size, total);
+      if (rc != DOWNLOAD_OK) return rc;
+      offset += size;
+    }
+  }
+}

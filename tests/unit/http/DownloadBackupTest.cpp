@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "../sync/FakeRunDisplay.h"
+#include "../sync/LogCapture.h"
+#include "http/DownloadBackup.h"
+#include "support/TempDir.h"
+
+namespace {
+const std::string kPrefix = "CVantoExeDlg::DownloadOneFileFromServer> ";
+
+class DownloadBackupTest : public TempDirTest {
+ protected:
+  DownloadBackupTest()
+      : m_local(m_dir.Child("app.dll")), m_saved(m_local + ".dll"), m_backup(m_local, m_caller) {}
+
+  std::string Read(const std::string& path) {
+    std::string bytes;
+    return ReadWholeFile(path, &bytes) ? bytes : "(missing)";
+  }
+  // The download writing the local path.
+  void WritePartial(const std::string& bytes) { ASSERT_TRUE(WriteWholeFile(m_local, bytes)); }
+  bool HasRow(const std::string& start) {
+    for (const auto& row : m_display.m_rows) {
+      if (row.first == LIST_ROW_ERROR && row.second.compare(0, start.size(), start) == 0) return true;
+    }
+    return false;
+  }
+
+  LogCapture m_log;
+  FakeRunDisplay m_display;
+  int32_t m_stop = 0;
+  std::string m_msg;
+  DownloadCaller m_caller{m_display, m_stop, m_msg};
+  std::string m_local;
+  std::string m_saved;
+  CDownloadBackup m_backup;
+};
+
+TEST_F(DownloadBackupTest, ReadOnlyOldFileIsSecuredAndComesBack) {
+  ASSERT_TRUE(WriteWholeFile(m_local, "old"));
+  ::SetFileAttributesA(m_local.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(m_backup.BackupPath(), m_saved);
+  m_backup.SecureOldFile();
+  EXPECT_EQ(Read(m_local), "(missing)");
+  EXPECT_EQ(Read(m_saved), "old");
+  WritePartial("partial");
+  m_backup.Restore();
+  EXPECT_EQ(Read(m_local), "old");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+  EXPECT_TRUE(m_display.m_rows.empty());
+}
+
+TEST_F(DownloadBackupTest, SecondAttemptDropsThePartialFileAndKeepsTheOldOne) {
+  ASSERT_TRUE(WriteWholeFile(m_local, "old"));
+  m_backup.SecureOldFile();
+  WritePartial("first attempt");
+  m_backup.SecureOldFile();
+  EXPECT_EQ(Read(m_local), "(missing)");
+  EXPECT_EQ(Read(m_saved), "old");
+  // Failing before the second transfer still brings the old file back.
+  m_backup.RestoreBeforeTransfer();
+  EXPECT_EQ(Read(m_local), "old");
+  // Success: the backup goes.
+  m_backup.SecureOldFile();
+  WritePartial("new");
+  m_backup.DeleteBackup();
+  EXPECT_EQ(Read(m_local), "new");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+  EXPECT_TRUE(m_log.Contains(kPrefix + "Delete Backup File(" + m_saved + ")"));
+  EXPECT_TRUE(m_display.m_rows.empty());
+}
+
+// Without an old file every way of failing removes the partial file and
+// says that nothing could be restored, with the backup path in the row.
+TEST_F(DownloadBackupTest, WithoutAnOldFileAFailureLeavesNoPartialFile) {
+  struct Case {
+    void (CDownloadBackup::*restore)();
+    const char* row;
+    const char* log;
+  };
+  const Case cases[] = {
+      {&CDownloadBackup::Restore, "백업 파일 복원 실패(", "Restore Backup File Fail("},
+      {&CDownloadBackup::RestoreAfterOpenFailure, "백업 파일 복구 실패(", "Restore Backup File Fail("},
+      {&CDownloadBackup::RestoreAfterError, "백업 파일 복원 실패(", "Restore Backup File Fail, ErrCode = 2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    m_display.m_rows.clear();
+    m_backup.SecureOldFile();
+    WritePartial("partial");
+    (m_backup.*c.restore)();
+    EXPECT_EQ(Read(m_local), "(missing)");
+    EXPECT_TRUE(HasRow(std::string(c.row) + m_saved + "). : ")) << (m_display.m_rows.empty() ? "" : m_display.m_rows[0].second);
+    EXPECT_EQ(m_msg, m_display.m_rows.empty() ? "" : m_display.m_rows.back().second);
+    EXPECT_TRUE(m_log.Contains(kPrefix + c.log));
+  }
+  EXPECT_TRUE(m_log.Contains(kPrefix + "Restore Backup File Fail(" + m_saved + " -> " + m_local + "), ErrCode = 2"));
+}
+
+TEST_F(DownloadBackupTest, NothingMovedNothingRestoredAfterAnEarlyError) {
+  ASSERT_TRUE(WriteWholeFile(m_local, "old"));
+  m_backup.RestoreBeforeTransfer();
+  m_backup.RestoreAfterError();
+  EXPECT_EQ(Read(m_local), "old");
+  EXPECT_TRUE(m_display.m_rows.empty());
+  EXPECT_FALSE(m_log.Contains("Restore Backup File Fail"));
+}
+
+TEST_F(DownloadBackupTest, AnOldFileInUseIsReportedAndTheDownloadGoesOn) {
+  ASSERT_TRUE(WriteWholeFile(m_local, "old"));
+  HANDLE open = ::CreateFileA(m_local.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  m_backup.SecureOldFile();
+  ::CloseHandle(open);
+  EXPECT_TRUE(HasRow("백업 파일 복사 실패(" + m_local + "). : "));
+  EXPECT_TRUE(m_log.Contains(kPrefix + "Failed to copy backup files.(" + m_local + " -> " + m_saved + "), ErrCode = "));
+  EXPECT_EQ(Read(m_local), "old");
+}
+}  // namespace

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../sync/FakeRunDisplay.h"
+#include "../sync/LogCapture.h"
+#include "ScriptedReader.h"
+#include "http/DownloadResult.h"
+#include "http/LocalFileSink.h"
+#include "support/TempDir.h"
+
+namespace {
+const std::string kPrefix = "CVantoExeDlg::DownloadOneFileFromServer> ";
+
+class LocalFileSinkTest : public TempDirTest {
+ protected:
+  // Opens a sink on file.dll and runs the loop into it as the download
+  // does; the sink stays open for the end steps.
+  int Transfer(CLocalFileSink& sink, std::vector<uint32_t> reads, int64_t stopAtSize = -1) {
+    EXPECT_TRUE(sink.Open());
+    ScriptedReader reader(std::move(reads));
+    TransferPlan plan;
+    plan.stopAtSize = stopAtSize;
+    int64_t total = 0;
+    const int rc = RunTransferLoop(reader, sink, plan, total);
+    m_sent = reader.Sent();
+    return rc;
+  }
+  LocalFilePlan Plan(bool chunked, int64_t serverSize) { return {m_dir.Child("file.dll"), chunked, serverSize}; }
+  std::string Content() {
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(m_dir.Child("file.dll"), &bytes));
+    return bytes;
+  }
+
+  LogCapture m_log;
+  FakeRunDisplay m_display;
+  int32_t m_stop = 0;
+  std::string m_sent;
+};
+
+struct BarCase {
+  const char* name;
+  bool chunked;
+  int64_t serverSize;
+  std::vector<uint32_t> reads;
+  int64_t stopAtSize;
+  std::vector<int> wantPositions;
+};
+
+const BarCase kBarCases[] = {
+    // Chunked: the bar cycles every 40960 bytes and ends at 100.
+    {"chunked pacing", true, 0, std::vector<uint32_t>(12, 4096), -1, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 10, 20, 100}},
+    {"percentage up to the known size", false, 10240, {4096, 4096, 2048}, 10240, {0, 40, 80, 100}},
+    {"only changed positions", false, 819200, {4096, 4096, 4096}, -1, {0, 1, 100}},
+};
+
+TEST_F(LocalFileSinkTest, WritesEveryBlockAndMovesTheBar) {
+  for (const BarCase& c : kBarCases) {
+    SCOPED_TRACE(c.name);
+    m_display.m_positions.clear();
+    CLocalFileSink sink(Plan(c.chunked, c.serverSize), m_stop, &m_display);
+    EXPECT_EQ(Transfer(sink, c.reads, c.stopAtSize), DOWNLOAD_OK);
+    EXPECT_EQ(sink.Close(), DOWNLOAD_OK);
+    EXPECT_EQ(Content(), m_sent);
+    std::vector<int> positions;
+    for (const auto& p : m_display.m_positions) {
+      EXPECT_EQ(p.first, IDC_PROGRESS_FILE);
+      positions.push_back(p.second);
+    }
+    EXPECT_EQ(positions, c.wantPositions);
+  }
+  EXPECT_TRUE(m_log.Contains(kPrefix + "Close Target File Success"));
+  EXPECT_EQ(m_log.Count(kPrefix + "Write transfer encoded chunked file. So the total size of the file is unknown."), 1);
+}
+
+TEST_F(LocalFileSinkTest, StopEndsAfterTheFirstBlockWithoutTheBar) {
+  m_stop = 1;
+  CLocalFileSink sink(Plan(false, 100000), m_stop, nullptr);
+  EXPECT_EQ(Transfer(sink, {10000, 10000}), DOWNLOAD_STOPPED);
+  sink.Discard();
+  EXPECT_EQ(Content(), m_sent.substr(0, 4096));
+  EXPECT_TRUE(m_log.Contains(kPrefix + "It's Time To Stop, m_nRequestStopFlag = 1"));
+  EXPECT_TRUE(m_display.m_ranges.empty() && m_display.m_positions.empty());
+}
+
+TEST_F(LocalFileSinkTest, ChecksTheSizeOfTheClosedFile) {
+  struct Case {
+    bool chunked;
+    int64_t serverSize;
+    int wantRc;
+    const char* wantLine;
+  };
+  const Case cases[] = {
+      {false, 10240, DOWNLOAD_SIZE_MISMATCH, "Server File Size = 10240, Write File Size = 5000"},
+      {false, 5000, DOWNLOAD_OK, "Down File Size Validation Success"},
+      {false, 0, DOWNLOAD_OK, "nServerFileSize = 0"},
+      {true, 0, DOWNLOAD_OK, "Transfer encoded chunked files cannot be compared in size."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wantLine);
+    CLocalFileSink sink(Plan(c.chunked, c.serverSize), m_stop, nullptr);
+    EXPECT_EQ(Transfer(sink, {4096, 904, 0}), DOWNLOAD_OK);
+    EXPECT_EQ(sink.Close(), DOWNLOAD_OK);
+    EXPECT_EQ(sink.CheckClosedFile(false), c.wantRc);
+    EXPECT_TRUE(m_log.Contains(kPrefix + c.wantLine));
+  }
+}
+
+#ifdef __linux__
+// A full disk fails either the write or the close: -3 both ways.
+TEST(LocalFileSinkFullDiskTest, FullDiskGivesLocalWriteFailure) {
+  LogCapture log;
+  int32_t stop = 0;
+  CLocalFileSink sink({"/dev/full", false, 0}, stop, nullptr);
+  ASSERT_TRUE(sink.Open());
+  ScriptedReader reader({4096, 4096, 0});
+  int64_t total = 0;
+  int rc = RunTransferLoop(reader, sink, TransferPlan(), total);
+  if (rc == DOWNLOAD_OK) rc = sink.Close();
+  EXPECT_EQ(rc, DOWNLOAD_LOCAL_WRITE);
+  EXPECT_TRUE(log.Contains(kPrefix + "fwrite() Fail, RetVal = "));
+}
+#endif
+}  // namespace
