@@ -41,7 +41,6 @@ class CLocalFileSink : public ITransferSink {
   // (DOWNLOAD_SIZE_MISMATCH). DOWNLOAD_OK lets the caller stamp the time.
   int CheckClosedFile(bool gzip);
 
-  int64_t Total() const { return m_nTotal; }
 
  private:
   struct FileCloser {
