@@ -41,7 +41,6 @@ class CLocalFileSink : public ITransferSink {
   // (DOWNLOAD_SIZE_MISMATCH). DOWNLOAD_OK lets the caller stamp the time.
   int CheckClosedFile(bool gzip);
 
-
  private:
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
