@@ -67,6 +67,19 @@ void CVantoEngine::SwitchToMainServer() {
 }
 
 void CVantoEngine::OnRequestStart(int wParam, int lParam) {
+  // Start is enabled again after Stop while the loop finishes, and the run
+  // dispatches waiting messages: a second start would clear the lists under
+  // the running loop.
+  if (m_bRunActive) {
+    Log(LOG_WARN, "CVantoExeDlg::OnRequestStart> A run is in progress, WMU_REQUEST_START ignored. WPARAM = %d, LPARAM = %d",
+        wParam, lParam);
+    return;
+  }
+  struct ActiveRun {
+    bool& active;
+    explicit ActiveRun(bool& flag) : active(flag) { active = true; }
+    ~ActiveRun() { active = false; }
+  } activeRun(m_bRunActive);
   Log(LOG_INFO, "%s", kRunStartLine);
   if (m_ctx.pCfg && m_ctx.pCfg->DOWNLOAD_FROM_BP_SERVER != 0) {
     if (m_dialog.GetFirstStartFlag() != 1 && BPDownloadFlag() == 1) {

@@ -36,6 +36,7 @@ class CVantoEngine {
   CVantoEngine(IRunDialog& dialog, IRunServices& services, const VantoRunContext& context);
 
   // Handler of WMU_REQUEST_START: a whole run, ending with WMU_DOWN_COMPLETE.
+  // Ignored (logged) while a run is active.
   void OnRequestStart(int wParam, int lParam);
   // Handler of WMU_DOWN_COMPLETE.
   void OnDownComplete(int wParam, int lParam);
@@ -64,4 +65,5 @@ class CVantoEngine {
   VantoRunContext m_ctx;
   int32_t m_nLocalBPFlag = 0;
   int32_t m_nLocalCertFlag = 0;
+  bool m_bRunActive = false;  // inside OnRequestStart
 };

@@ -246,6 +246,30 @@ TEST_F(VantoEngineTest, StopWithoutFailuresStillCountsAsStopped) {
   EXPECT_EQ(completions, std::vector<int>{1});
 }
 
+// Start is enabled again after Stop while the loop finishes; a start request
+// dispatched by the loop's message pumping must not restart the run under it.
+TEST_F(VantoEngineTest, StartRequestDuringARunIsIgnored) {
+  AddFiles(3);
+  bool pressed = false;
+  server.onDownload = [&](FileItem& item) {
+    if (item.m_strFilePath != "bin/file1.dll" || pressed) return;
+    pressed = true;
+    Engine().OnRequestStart(0, 0);
+  };
+  Run();
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(server.Count("Download:Vanto.lst"), 1);
+  EXPECT_EQ(server.Count("Download:bin/"), 3);
+  EXPECT_EQ(server.Count("GetFileListFromListFile"), 1);
+  EXPECT_EQ(completions, std::vector<int>{0});
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  // The next start after the run has ended is a run of its own.
+  dialog.posted.clear();
+  completions.clear();
+  Run();
+  EXPECT_EQ(server.Count("Download:Vanto.lst"), 2);
+}
+
 TEST_F(VantoEngineTest, ServerQueryFailureIsListedAndFails) {
   AddFiles(2);
   server.entries[0].queryResult = -5;
