@@ -9,6 +9,7 @@
 #include "app/AppGlobals.h"
 #include "app/AppLaunch.h"
 #include "app/DesktopLinks.h"
+#include "app/ResultFile.h"
 #include "app/VantoExeApp.h"
 #include "util/VantoResult.h"
 
@@ -52,7 +53,7 @@ int CVantoExeApp::ExitInstance() {
     char resultValue[16];
     std::snprintf(resultValue, sizeof(resultValue), "%d", g_nResult);
     g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> pResultValue = %s", resultValue);
-    ::WritePrivateProfileStringA("VANTOEXE", "RESULT", resultValue, resultFile);
+    WriteResultFile(resultFile, resultValue);
     CreateEnvLink();
     g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> Try to Run Corvo");
     CopyAndRun(m_pCfg->AGENT_PROG_FILE_PATH, m_pCfg->AGENT_PROG_ARGUMENT, "Corvo");

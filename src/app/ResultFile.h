@@ -1,0 +1,10 @@
+#pragma once
+// The result file "VantoExe.ini" ([VANTOEXE] RESULT) that tells whoever
+// started the program how the run ended.
+#include <string>
+
+// Writes the code into resultFile, creating its folder first when it is
+// missing (the target folder of start modes 2 and 3 may not exist yet): a
+// caller must never read an earlier run's result. A failure is logged;
+// false then.
+bool WriteResultFile(const std::string& resultFile, const std::string& value);
