@@ -17,25 +17,57 @@ const char kRestoreRow[] = "백업 파일 복원 실패(%s). : %s";
 CDownloadBackup::CDownloadBackup(const std::string& localPath, DownloadCaller& caller)
     : m_strLocalPath(localPath), m_strBackupPath(MakeBackupPath(localPath)), m_caller(caller) {}
 
-void CDownloadBackup::SecureOldFile() {
+void CDownloadBackup::PutBackLeftover() {
+  unsigned long error = 0;
+  if (QueryPathState(m_strBackupPath, &error) != PathState::Present) return;
+  LogIfOpen(LOG_INFO, "%sPut Back Backup File Of An Interrupted Download(%s -> %s)", kPrefix,
+            m_strBackupPath.c_str(), m_strLocalPath.c_str());
+  if (MoveFileReplacing(m_strBackupPath, m_strLocalPath)) return;
+  error = ::GetLastError();
+  LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail(%s -> %s), ErrCode = %d", kPrefix, m_strBackupPath.c_str(),
+            m_strLocalPath.c_str(), static_cast<int>(error));
+  AddDownloadErrorRow(m_caller, kRestoreRow, m_strBackupPath, error);
+}
+
+bool CDownloadBackup::SecureOldFile() {
   if (m_bSecured) {
     ClearReadOnlyProperty(m_strLocalPath);
     ::DeleteFileA(m_strLocalPath.c_str());
-    return;
+    return true;
   }
-  if (MoveFileReplacing(m_strLocalPath, m_strBackupPath)) {
-    m_bSecured = true;
-    m_bBackupMade = true;
-    return;
+  // The backup path may hold the last good file (see PutBackLeftover):
+  // never replace it.
+  unsigned long error = 0;
+  const PathState backup = QueryPathState(m_strBackupPath, &error);
+  if (backup != PathState::Absent) {
+    ReportNotSecured(backup == PathState::Present ? static_cast<unsigned long>(ERROR_ALREADY_EXISTS) : error);
+    return false;
   }
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND) {
-    m_bSecured = true;  // nothing to keep: a failure removes the partial file
-    return;
+  switch (QueryPathState(m_strLocalPath, &error)) {
+    case PathState::Absent:
+      m_bSecured = true;  // nothing to keep: a failure removes the partial file
+      return true;
+    case PathState::Unreadable:
+      ReportNotSecured(error);
+      return false;
+    case PathState::Present:
+      break;
   }
+  if (!MoveFileReplacing(m_strLocalPath, m_strBackupPath)) {
+    ReportNotSecured(::GetLastError());
+    return false;
+  }
+  m_bSecured = true;
+  m_bBackupMade = true;
+  return true;
+}
+
+void CDownloadBackup::ReportNotSecured(unsigned long error) {
   LogIfOpen(LOG_DEBUG, "%sFailed to copy backup files.(%s -> %s), ErrCode = %d", kPrefix, m_strLocalPath.c_str(),
             m_strBackupPath.c_str(), static_cast<int>(error));
   AddDownloadErrorRow(m_caller, "백업 파일 복사 실패(%s). : %s", m_strLocalPath, error);
+  LogIfOpen(LOG_ERROR, "%sThe old file could not be backed up, so it is left untouched.(%s)", kPrefix,
+            m_strLocalPath.c_str());
 }
 
 void CDownloadBackup::Restore() { RestoreWithRow(kRestoreRow); }
@@ -82,4 +114,13 @@ void CDownloadBackup::DropPartialFile() {
     ClearReadOnlyProperty(m_strLocalPath);
     ::DeleteFileA(m_strLocalPath.c_str());
   }
+}
+
+void DropLeftoverBackup(const std::string& localPath, const char* logPrefix) {
+  const std::string backupPath = MakeBackupPath(localPath);
+  unsigned long error = 0;
+  if (QueryPathState(backupPath, &error) != PathState::Present) return;
+  LogIfOpen(LOG_INFO, "%sDelete Backup File Of A Finished Download(%s)", logPrefix, backupPath.c_str());
+  ClearReadOnlyProperty(backupPath);
+  ::DeleteFileA(backupPath.c_str());
 }

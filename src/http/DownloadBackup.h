@@ -1,10 +1,24 @@
 #pragma once
 // The rule "never lose the last good file" of a download, in one place.
-// Before the local path is written the old file is moved beside itself (the
-// backup path); after a failure it is moved back. Without an old file a
-// failed download removes its partial file, and a second attempt never takes
-// the first attempt's partial file for the old one. Failures to move are
-// logged and shown as error rows; they never change the download's result.
+//
+// While a file downloads, its old version waits beside it at the backup
+// path (x.dll -> x.dll.dll, README -> README.backup); after a failure it is
+// moved back, after success deleted. So at every moment the disk holds the
+// old file (at its path or as the backup) or the complete new one:
+// - An old file that cannot be moved to the backup path is never touched:
+//   the download ends with -3 before the local path is opened.
+// - A path whose status cannot be read is not taken for a missing file.
+// - Without an old file a failed download removes its partial file, and a
+//   second attempt never takes the first attempt's partial file for the old
+//   one.
+// - A backup found at any other time was left by a download that did not
+//   end (the process was killed, the power failed). It is the last good
+//   file: a new download puts it back before anything else, and never
+//   overwrites it with what lies at the local path. When the file itself is
+//   found current (time and size as on the server), the download had
+//   finished and only its clean-up was cut short: the backup is deleted.
+// Failures to move back are logged and shown as error rows; they never
+// change the download's result.
 #include <string>
 
 #include "http/DownloadCaller.h"
@@ -15,14 +29,20 @@ class CDownloadBackup {
 
   const std::string& BackupPath() const { return m_strBackupPath; }
 
+  // First thing of a download: a backup left by an interrupted download is
+  // put back over whatever that download left at the local path. When it
+  // cannot be put back it stays, and SecureOldFile refuses to replace it.
+  void PutBackLeftover();
+
   // Before the local path is opened for writing, in every attempt: moves the
   // old file to the backup once per download; later attempts delete their
-  // predecessor's partial file instead. A failed move is reported and the
-  // download goes on.
-  void SecureOldFile();
+  // predecessor's partial file instead. false when an old file exists (or
+  // may exist) and could not be secured: logged, shown as the row
+  // "백업 파일 복사 실패(local path). : ...", nothing touched.
+  bool SecureOldFile();
 
   // After a failure once the transfer began (a write, stop, no data, close,
-  // size): row "백업 파일 복원 실패(backup path). : ...".
+  // gzip, size): row "백업 파일 복원 실패(backup path). : ...".
   void Restore();
   // After the local path could not be opened for writing: row
   // "백업 파일 복구 실패(backup path). : ...".
@@ -44,6 +64,8 @@ class CDownloadBackup {
   // rowFormat with the backup path, and drops a partial file.
   void RestoreWithRow(const char* rowFormat);
   void DropPartialFile();
+  // Logs and shows why the old file stays where it is.
+  void ReportNotSecured(unsigned long error);
 
   std::string m_strLocalPath;
   std::string m_strBackupPath;
@@ -51,3 +73,9 @@ class CDownloadBackup {
   bool m_bSecured = false;     // the old file was moved away, or there was none
   bool m_bBackupMade = false;  // the old file sits at the backup path
 };
+
+// The update decision found the file at localPath current: a backup beside
+// it is the old version a finished download did not get to delete. It is
+// deleted (logged with logPrefix). Not for system files, whose decision
+// only asks whether they exist.
+void DropLeftoverBackup(const std::string& localPath, const char* logPrefix);

@@ -69,6 +69,7 @@ class CFileDownload {
     std::snprintf(object, sizeof(object), "%s/%s", cfg.DOWNLOAD_BASE_URL.c_str(), m_item.m_strFilePath.c_str());
     m_strObject = object;
     m_strEncoded = EncodeUrlUtf8(m_strObject, cfg.ENCODE_URL_UTF);
+    m_backup.PutBackLeftover();
 
     for (int attempt = 0; attempt < 2; ++attempt) {
       const bool last = attempt == 1;
@@ -124,7 +125,10 @@ class CFileDownload {
   int Transfer(CHttpRequest& request) {
     const std::string& local = m_item.m_strLocalPath;
     CreateDirectoryPath(local);
-    m_backup.SecureOldFile();
+    if (!m_backup.SecureOldFile()) {
+      request.Close();
+      return DOWNLOAD_LOCAL_WRITE;
+    }
 
     const LocalFilePlan filePlan = MakeLocalFilePlan(m_item);
     CLocalFileSink sink(filePlan, m_caller.nRequestStopFlag, m_nProgressFlag ? &m_caller.display : nullptr);
@@ -161,10 +165,12 @@ class CFileDownload {
     request.Close();
     LogIfOpen(LOG_DEBUG, "%sClose HTTP File Success", kPrefix);
 
-    // A failed decoding leaves the undecoded file and the backup beside it.
+    // Whatever the checks on the closed file find wrong, the old file comes back.
     rc = sink.CheckClosedFile(m_item.m_nGzipFlag == 1);
-    if (rc == DOWNLOAD_SIZE_MISMATCH) m_backup.Restore();
-    if (rc != DOWNLOAD_OK) return rc;
+    if (rc != DOWNLOAD_OK) {
+      m_backup.Restore();
+      return rc;
+    }
 
     if (m_nDateFlag) {
       const int dateRc = SetFileModifyDate(local, m_item.m_strModifyTime, m_http.Cfg().FILE_COMPARE_GMT_TIME);

@@ -3,22 +3,38 @@
 #include <windows.h>
 
 #include <io.h>
-#include <sys/stat.h>
 
 #include "util/FileUtil.h"
 
+PathState QueryPathState(const std::string& path, unsigned long* error) {
+  *error = 0;
+  if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return PathState::Present;
+  const DWORD code = ::GetLastError();
+  // A name that cannot exist is as absent as one that does not.
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME)
+    return PathState::Absent;
+  *error = code;
+  return PathState::Unreadable;
+}
+
 bool MoveFileReplacing(const std::string& source, const std::string& destination) {
-  struct _stat64 status;
   if (source.empty() || destination.empty()) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  if (_stat64(source.c_str(), &status) != 0) {
-    ::SetLastError(ERROR_FILE_NOT_FOUND);
-    return false;
+  unsigned long error = 0;
+  switch (QueryPathState(source, &error)) {
+    case PathState::Absent:
+      ::SetLastError(ERROR_FILE_NOT_FOUND);
+      return false;
+    case PathState::Unreadable:
+      ::SetLastError(error);
+      return false;
+    case PathState::Present:
+      break;
   }
   ClearReadOnlyProperty(source);
-  if (_stat64(destination.c_str(), &status) == 0) {
+  if (QueryPathState(destination, &error) == PathState::Present) {
     ClearReadOnlyProperty(destination);
     if (_unlink(destination.c_str()) != 0) ::DeleteFileA(destination.c_str());
   }

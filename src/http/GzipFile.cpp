@@ -33,7 +33,7 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
 }
 }  // namespace
 
-int UnCompressGzipFile(const std::string& filePath, uint32_t& decodedSize) {
+int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize) {
   decodedSize = 0;
   if (filePath.empty()) return 1;
 
@@ -104,6 +104,6 @@ int UnCompressGzipFile(const std::string& filePath, uint32_t& decodedSize) {
     dropTemp();
     return 0;
   }
-  decodedSize = static_cast<uint32_t>(result.decodedSize);
+  decodedSize = result.decodedSize;
   return 1;
 }

@@ -7,4 +7,4 @@
 // failure. The content is decoded into a temporary file beside the original,
 // which is replaced only when decoding produced something; on failure the
 // original stays as it was.
-int UnCompressGzipFile(const std::string& filePath, uint32_t& decodedSize);
+int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize);

@@ -55,24 +55,24 @@ int CLocalFileSink::CheckClosedFile(bool gzip) {
   const std::string& path = m_plan.path;
   int64_t writtenSize = m_nTotal;
   if (gzip) {
-    uint32_t decoded = 0;
+    uint64_t decoded = 0;
     if (!UnCompressGzipFile(path, decoded)) {
       LogIfOpen(LOG_ERROR, "%sUnCompressGzipFile(%s) Failed.", kPrefix, path.c_str());
       return DOWNLOAD_GZIP_OR_EXCEPTION;
     }
-    LogIfOpen(LOG_DEBUG, "%sUnCompressGzipFile(%s) Success. nCurrentServerReadSize=%d dwUnCompressSize=%d", kPrefix,
-              path.c_str(), static_cast<int>(m_nTotal), static_cast<int>(decoded));
-    if (decoded > 0) writtenSize = decoded;
+    LogIfOpen(LOG_DEBUG, "%sUnCompressGzipFile(%s) Success. nCurrentServerReadSize=%lld dwUnCompressSize=%lld", kPrefix,
+              path.c_str(), static_cast<long long>(m_nTotal), static_cast<long long>(decoded));
+    if (decoded > 0) writtenSize = static_cast<int64_t>(decoded);
   }
 
   if (m_plan.chunked) {
     LogIfOpen(LOG_DEBUG, "%sTransfer encoded chunked files cannot be compared in size.", kPrefix);
   } else {
     const int64_t serverSize = m_plan.serverSize;
-    LogIfOpen(LOG_DEBUG, "%snServerFileSize = %d", kPrefix, static_cast<int>(serverSize));
+    LogIfOpen(LOG_DEBUG, "%snServerFileSize = %lld", kPrefix, static_cast<long long>(serverSize));
     if (serverSize > 0 && serverSize != writtenSize) {
-      LogIfOpen(LOG_ERROR, "%sServer File Size = %d, Write File Size = %d", kPrefix, static_cast<int>(serverSize),
-                static_cast<int>(writtenSize));
+      LogIfOpen(LOG_ERROR, "%sServer File Size = %lld, Write File Size = %lld", kPrefix,
+                static_cast<long long>(serverSize), static_cast<long long>(writtenSize));
       return DOWNLOAD_SIZE_MISMATCH;
     }
     LogIfOpen(LOG_DEBUG, "%sDown File Size Validation Success", kPrefix);

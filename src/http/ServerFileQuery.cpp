@@ -57,7 +57,7 @@ int QueryOnce(CHttpContext& http, const std::string& objectName, int certIgnoreF
 
   std::string length;
   if (request->QueryInfoText(HTTP_QUERY_CONTENT_LENGTH, length)) {
-    answer.nFileSize = std::atoi(length.c_str());
+    answer.nFileSize = std::strtoll(length.c_str(), nullptr, 10);
     LogIfOpen(LOG_DEBUG, "%spFileSize = %s", kPrefix, length.c_str());
   } else {
     answer.nFileSize = 0;

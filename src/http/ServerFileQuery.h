@@ -10,7 +10,7 @@
 
 struct ServerFileAnswer {
   std::string strModifyTime;  // 14-digit time text
-  int32_t nFileSize = 0;
+  int64_t nFileSize = 0;     // Content-Length; files may exceed 2 GiB
   int32_t nChunkedFlag = 0;
   int32_t nGzipFlag = -1;
   int32_t nErrCode = 0;       // internet error, else 0

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "http/DownloadBackup.h"
 #include "util/MyLog.h"
 
 namespace {
@@ -149,7 +150,11 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
 }
 
 int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg) {
-  return IsFileDifferent(item, item.m_strLocalPath, 1, cfg);
+  const int different = IsFileDifferent(item, item.m_strLocalPath, 1, cfg);
+  // Current by time and size: the download of this file had finished.
+  if (different == 0 && item.m_nFileType != FILE_KIND_DEL && item.m_nSysFileFlag != 1)
+    DropLeftoverBackup(item.m_strLocalPath, "CVantoExeDlg::IsFileToDownload> ");
+  return different;
 }
 
 int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg) {

@@ -7,7 +7,8 @@
 #include "sync/FileItem.h"
 #include "config/VantoCfg.h"
 
-// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared.
+// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. A current
+// file's leftover backup is deleted (DropLeftoverBackup).
 int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg);
 // The list file against its kept stamp ("%s.%s" of m_strLocalPath and
 // RUN_MODE); only the time counts. 1 changed, 0 same.

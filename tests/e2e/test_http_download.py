@@ -118,18 +118,57 @@ class DownloadTest(HttpCase):
         self.assertEqual(out.int("err_code"), 12030)
         self.assert_restored()
 
-    def test_undecodable_gzip_gives_minus_6_and_keeps_the_undecoded_file(self):
+    def test_undecodable_gzip_gives_minus_6_and_restores(self):
         broken = b"\x1f\x8b\x08\xe0" + b"\0" * 200  # reserved flag bits
         self.publish("bin/app.dll", broken, MTIME)
         self.server.set_rule("pub/bin/app.dll", content_encoding="gzip")
         out = self.fetch()
         self.assertEqual(out.int("download_result"), -6)
-        self.assertEqual(self.read(self.target), broken)
-        self.assertEqual(self.read(self.backup), OLD)
+        self.assert_restored()
         log = self.log()
         self.assertIn("CVantoExeDlg::UnCompressGzipFile> Failed GZipUnCompress(). pUnCompressBuff==NULL or "
                       "dwUnCompressSize==0", log)
         self.assertIn("UnCompressGzipFile(" + harness.to_windows(self.target) + ") Failed.", log)
+
+    def test_size_beyond_4_gib_closed_early_gives_minus_4_and_restores(self):
+        # 2**32 + 5000: cut to 32 bits it would look like the 5000 bytes sent.
+        self.server.set_rule("pub/bin/app.dll", content_length=4294972296, close_after=5000)
+        out = self.fetch()
+        self.assertEqual(out["m_strFileSize"], "4294972296")
+        self.assertEqual(out.int("download_result"), -4)
+        log = self.log()
+        self.assertIn("CVantoExeDlg::GetServerFileInfo> pFileSize = 4294972296", log)
+        self.assertIn("CVantoExeDlg::DownloadOneFileFromServer> nServerFileSize = 4294972296", log)
+        self.assertIn("Server File Size = 4294972296, Write File Size = 5000", log)
+        self.assert_restored()
+
+    def test_old_file_held_by_another_program_is_left_untouched(self):
+        # Held for writing without sharing rename or read: the old file can
+        # neither be moved nor copied to its backup, but could be truncated
+        # (and after the short answer, nothing would bring it back).
+        self.server.set_rule("pub/bin/app.dll", close_after=5000)
+        out = self.drive("lock", harness.to_windows(self.target), "item", "bin/app.dll",
+                         harness.to_windows(self.target), "info", "download", "1")
+        self.assertEqual(out.int("lock"), 1)
+        self.assertEqual(out.int("download_result"), -3)
+        self.assertTrue(any(r.startswith("1|백업 파일 복사 실패(" + harness.to_windows(self.target) + "). : ")
+                            for r in out.rows), out.rows)
+        self.assertIn("The old file could not be backed up, so it is left untouched.", self.log())
+        self.assert_restored()
+
+    def test_leftover_backup_of_an_interrupted_run_is_never_overwritten(self):
+        # An earlier run died mid-transfer: old file as backup, partial file in place.
+        self.put_local("bin/app.dll.dll", OLD)
+        self.put_local("bin/app.dll", b"partial")
+        self.server.set_rule("pub/bin/app.dll", close_after=5000)
+        out = self.fetch()
+        self.assertEqual(out.int("download_result"), -4)
+        self.assert_restored()
+        self.assertIn("Put Back Backup File Of An Interrupted Download(" + harness.to_windows(self.backup), self.log())
+        self.server.clear_rules()  # the server is well again
+        self.assertEqual(self.fetch().int("download_result"), 0)
+        self.assertEqual(self.read(self.target), NEW)
+        self.assertFalse(os.path.exists(self.backup))
 
     def test_stop_request_gives_minus_7_and_restores(self):
         self.publish("bin/app.dll", NEW * 10, MTIME)

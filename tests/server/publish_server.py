@@ -49,8 +49,10 @@ BLOCK = 4096
 #   empty_body=True      GET: headers as usual, then close without a body
 #   slow=SECONDS         GET: pause this long after every 4096-byte block
 #   content_encoding=X   send Content-Encoding X without encoding the body
+#   content_length=N     announce N as Content-Length (HEAD and GET) whatever
+#                        the size; GET: the connection closes after the file
 #   times=K              the GET faults above hit only the first K GETs
-RULE_KEYS = {"content_encoding", "methods", "status", "gzip", "chunked", "no_last_modified", "last_modified", "reset_after",
+RULE_KEYS = {"content_encoding", "content_length", "methods", "status", "gzip", "chunked", "no_last_modified", "last_modified", "reset_after",
              "close_after", "empty_body", "slow", "times"}
 
 
@@ -203,7 +205,7 @@ def _make_publish_handler(server):
             if chunked:
                 self.send_header("Transfer-Encoding", "chunked")
             else:
-                self.send_header("Content-Length", str(size))
+                self.send_header("Content-Length", str(rule.get("content_length", size)))
             self.end_headers()
             if head:
                 return
@@ -233,7 +235,7 @@ def _make_publish_handler(server):
                         self.wfile.flush()
                         time.sleep(pause)
             self.wfile.flush()
-            if limit is not None:
+            if limit is not None or "content_length" in rule:
                 self.close_connection = True
                 if fault and "reset_after" in rule:
                     time.sleep(0.3)  # let the bytes sent so far arrive first

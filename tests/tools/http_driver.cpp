@@ -15,6 +15,8 @@
 //   download DATEFLAG        DownloadOneFileFromServer on the item
 //   loadcfg OBJECT           LoadConfigFromServer with the settings
 //   reopen                   open the shared session and connection again
+//   lock PATH                hold PATH open for writing, shared for writing
+//                            only (no rename, no copy), until the end
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -33,6 +35,7 @@
 #include "http/ServerConfigLine.h"
 #include "http/ServerFileQuery.h"
 #include "util/MyLog.h"
+#include "util/WinHandles.h"
 
 namespace {
 class RecordingDisplay : public IRunDisplay {
@@ -119,6 +122,7 @@ int main(int argc, char** argv) {
   std::printf("open_shared=%d\n", http.OpenShared("CVantoExeApp::InitInstance> ") ? 1 : 0);
 
   ServerFileInfo item;
+  std::vector<UniqueFileHandle> locks;
   const std::vector<std::string> args(argv + 3, argv + argc);
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& command = args[i];
@@ -169,6 +173,11 @@ int main(int argc, char** argv) {
                   "EXCLUDE_DIRS=%s\nDOWNLOAD_BASE_URL=%s\n",
                   cfg.LIST_FILE_NAME.c_str(), cfg.RUN_MODE.c_str(), cfg.LAST_LIST_FILE_NAME.c_str(),
                   cfg.TIME_CHECK_SPAN, cfg.SVR_HTTPS, cfg.EXCLUDE_DIRS.c_str(), cfg.DOWNLOAD_BASE_URL.c_str());
+    } else if (command == "lock") {
+      const std::string path = next();
+      locks.emplace_back(
+          ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+      std::printf("lock=%d\n", locks.back() ? 1 : 0);
     } else if (command == "reopen") {
       std::printf("open_shared=%d\n", http.OpenShared("CVantoExeApp::InitInstance> ") ? 1 : 0);
     } else {

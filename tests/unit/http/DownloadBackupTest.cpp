@@ -109,14 +109,97 @@ TEST_F(DownloadBackupTest, NothingMovedNothingRestoredAfterAnEarlyError) {
   EXPECT_FALSE(m_log.Contains("Restore Backup File Fail"));
 }
 
-TEST_F(DownloadBackupTest, AnOldFileInUseIsReportedAndTheDownloadGoesOn) {
-  ASSERT_TRUE(WriteWholeFile(m_local, "old"));
-  HANDLE open = ::CreateFileA(m_local.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(open, INVALID_HANDLE_VALUE);
-  m_backup.SecureOldFile();
-  ::CloseHandle(open);
-  EXPECT_TRUE(HasRow("백업 파일 복사 실패(" + m_local + "). : "));
-  EXPECT_TRUE(m_log.Contains(kPrefix + "Failed to copy backup files.(" + m_local + " -> " + m_saved + "), ErrCode = "));
+// An old file that cannot be moved away is never opened for writing: the
+// download would truncate it with no backup to bring it back.
+TEST_F(DownloadBackupTest, AnOldFileThatCannotBeSecuredIsLeftUntouched) {
+  struct Case {
+    const char* name;
+    std::string local;
+    DWORD shareMode;  // how another program holds the old file
+  };
+  // Too long a backup path (the local path itself still fits).
+  const std::string longName = m_dir.Child(std::string(254 - m_dir.path().size(), 'x') + ".dll");
+  const Case cases[] = {
+      {"held for writing", m_local, FILE_SHARE_WRITE},
+      {"held exclusively", m_local, 0},
+      {"backup path too long", longName, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_LT(c.local.size(), static_cast<size_t>(MAX_PATH));  // the backup path may be longer
+    ASSERT_TRUE(WriteWholeFile(c.local, "old"));
+    m_display.m_rows.clear();
+    CDownloadBackup backup(c.local, m_caller);
+    HANDLE held = ::CreateFileA(c.local.c_str(), GENERIC_WRITE, c.shareMode, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const bool secured = backup.SecureOldFile();
+    ::CloseHandle(held);
+    EXPECT_FALSE(secured);
+    EXPECT_EQ(Read(c.local), "old");
+    EXPECT_EQ(Read(backup.BackupPath()), "(missing)");
+    EXPECT_TRUE(HasRow("백업 파일 복사 실패(" + c.local + "). : "));
+    EXPECT_TRUE(m_log.Contains(kPrefix + "Failed to copy backup files.(" + c.local + " -> " + backup.BackupPath() +
+                               "), ErrCode = "));
+    EXPECT_TRUE(m_log.Contains(kPrefix + "The old file could not be backed up, so it is left untouched.(" + c.local +
+                               ")"));
+    ::DeleteFileA(c.local.c_str());
+  }
+}
+
+// A path the system cannot tell anything about may hold a file: it is not
+// taken for a missing one.
+TEST_F(DownloadBackupTest, AnUnreadableStatusIsNotTakenForAMissingFile) {
+  const std::string tooLong = m_dir.Child(std::string(300, 'y') + ".dll");
+  CDownloadBackup backup(tooLong, m_caller);
+  EXPECT_FALSE(backup.SecureOldFile());
+  EXPECT_TRUE(HasRow("백업 파일 복사 실패(" + tooLong + "). : "));
+}
+
+// What an interrupted run leaves: the old file as the backup, beside the
+// unfinished new one. The next download puts the old file back first and
+// goes on from there; the backup is never overwritten by the partial file.
+TEST_F(DownloadBackupTest, ALeftoverBackupIsTheLastGoodFile) {
+  ASSERT_TRUE(WriteWholeFile(m_saved, "old"));
+  WritePartial("partial of the interrupted run");
+  m_backup.PutBackLeftover();
   EXPECT_EQ(Read(m_local), "old");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+  EXPECT_TRUE(m_log.Contains(kPrefix + "Put Back Backup File Of An Interrupted Download(" + m_saved + " -> " +
+                             m_local + ")"));
+  ASSERT_TRUE(m_backup.SecureOldFile());
+  EXPECT_EQ(Read(m_saved), "old");
+  WritePartial("partial again");
+  m_backup.Restore();
+  EXPECT_EQ(Read(m_local), "old");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+  EXPECT_TRUE(m_display.m_rows.empty());
+
+  // Held so that it cannot be put back: it stays, and nothing replaces it.
+  ASSERT_TRUE(WriteWholeFile(m_saved, "old"));
+  WritePartial("partial");
+  CDownloadBackup next(m_local, m_caller);
+  HANDLE held = ::CreateFileA(m_saved.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  next.PutBackLeftover();
+  const bool secured = next.SecureOldFile();
+  ::CloseHandle(held);
+  EXPECT_FALSE(secured);
+  EXPECT_EQ(Read(m_saved), "old");
+  EXPECT_TRUE(HasRow("백업 파일 복원 실패(" + m_saved + "). : "));
+  EXPECT_TRUE(HasRow("백업 파일 복사 실패(" + m_local + "). : "));
+}
+
+// A finished download whose clean-up was cut short: the file is current,
+// its old version beside it goes.
+TEST_F(DownloadBackupTest, TheLeftoverBackupOfACurrentFileIsDropped) {
+  ASSERT_TRUE(WriteWholeFile(m_local, "new"));
+  ASSERT_TRUE(WriteWholeFile(m_saved, "old"));
+  ::SetFileAttributesA(m_saved.c_str(), FILE_ATTRIBUTE_READONLY);
+  DropLeftoverBackup(m_local, "Test> ");
+  EXPECT_EQ(Read(m_local), "new");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+  EXPECT_TRUE(m_log.Contains("Test> Delete Backup File Of A Finished Download(" + m_saved + ")"));
+  DropLeftoverBackup(m_local, "Test> ");  // nothing there: nothing logged
+  EXPECT_EQ(m_log.Count("Delete Backup File Of A Finished Download"), 1);
 }
 }  // namespace

@@ -33,7 +33,7 @@ std::string Text(size_t lines) {
 class GzipFileTest : public TempDirTest {
  protected:
   // Writes bytes, decodes in place; returns the result, size and content.
-  int Decode(const std::string& bytes, uint32_t& size, std::string& content) {
+  int Decode(const std::string& bytes, uint64_t& size, std::string& content) {
     const std::string path = m_dir.Child("file.dll");
     EXPECT_TRUE(WriteWholeFile(path, bytes));
     const int rc = UnCompressGzipFile(path, size);
@@ -46,7 +46,7 @@ class GzipFileTest : public TempDirTest {
 
 TEST_F(GzipFileTest, GzipFileIsReplacedByItsContent) {
   const std::string text = Text(2000);
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(Gzip(text), size, content), 1);
   EXPECT_EQ(content, text);
@@ -55,7 +55,7 @@ TEST_F(GzipFileTest, GzipFileIsReplacedByItsContent) {
 
 TEST_F(GzipFileTest, NotGzipIsRewrittenUnchanged) {
   for (const std::string& plain : {std::string("MZ\x90\0plain binary", 16), std::string("\x1f"), std::string("\x1f\x8a rest")}) {
-    uint32_t size = 0;
+    uint64_t size = 0;
     std::string content;
     EXPECT_EQ(Decode(plain, size, content), 1);
     EXPECT_EQ(content, plain);
@@ -64,7 +64,7 @@ TEST_F(GzipFileTest, NotGzipIsRewrittenUnchanged) {
 }
 
 TEST_F(GzipFileTest, EmptyFileSucceedsAndStaysEmpty) {
-  uint32_t size = 7;
+  uint64_t size = 7;
   std::string content = "x";
   EXPECT_EQ(Decode("", size, content), 1);
   EXPECT_EQ(size, 0u);
@@ -72,13 +72,13 @@ TEST_F(GzipFileTest, EmptyFileSucceedsAndStaysEmpty) {
 }
 
 TEST_F(GzipFileTest, EmptyPathSucceeds) {
-  uint32_t size = 7;
+  uint64_t size = 7;
   EXPECT_EQ(UnCompressGzipFile("", size), 1);
   EXPECT_EQ(size, 0u);
 }
 
 TEST_F(GzipFileTest, MissingFileFails) {
-  uint32_t size = 0;
+  uint64_t size = 0;
   EXPECT_EQ(UnCompressGzipFile(m_dir.Child("none.gz"), size), 0);
 }
 
@@ -86,7 +86,7 @@ TEST_F(GzipFileTest, WrongCrcKeepsWhatWasDecoded) {
   const std::string text = Text(300);
   std::string gz = Gzip(text);
   gz[gz.size() - 8] ^= 0x55;  // first byte of the CRC-32
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(gz, size, content), 1);
   EXPECT_EQ(content, text);
@@ -95,14 +95,14 @@ TEST_F(GzipFileTest, WrongCrcKeepsWhatWasDecoded) {
 TEST_F(GzipFileTest, MissingLengthFieldKeepsWhatWasDecoded) {
   const std::string text = Text(50);
   const std::string gz = Gzip(text);
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(gz.substr(0, gz.size() - 2), size, content), 1);
   EXPECT_EQ(content, text);
 }
 
 TEST_F(GzipFileTest, ConcatenatedMembersDecodeToBoth) {
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(Gzip("first part|") + Gzip("second part"), size, content), 1);
   EXPECT_EQ(content, "first part|second part");
@@ -110,7 +110,7 @@ TEST_F(GzipFileTest, ConcatenatedMembersDecodeToBoth) {
 }
 
 TEST_F(GzipFileTest, TrailingBytesAfterAMemberAreNotContent) {
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(Gzip("content") + "garbage", size, content), 1);
   EXPECT_EQ(content, "content");
@@ -119,7 +119,7 @@ TEST_F(GzipFileTest, TrailingBytesAfterAMemberAreNotContent) {
 TEST_F(GzipFileTest, ReservedFlagBitFailsAndLeavesTheFile) {
   std::string gz = Gzip(Text(10));
   gz[3] = static_cast<char>(0x20);
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(gz, size, content), 0);
   EXPECT_EQ(content, gz);
@@ -128,14 +128,14 @@ TEST_F(GzipFileTest, ReservedFlagBitFailsAndLeavesTheFile) {
 TEST_F(GzipFileTest, WrongMethodFails) {
   std::string gz = Gzip("abc");
   gz[2] = 7;
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(gz, size, content), 0);
 }
 
 TEST_F(GzipFileTest, EmptyDecodedContentFails) {
   const std::string gz = Gzip("");
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(gz, size, content), 0);
   EXPECT_EQ(content, gz);
@@ -148,14 +148,14 @@ TEST_F(GzipFileTest, OptionalHeaderFieldsAreSkipped) {
   header[3] = static_cast<char>(0x02 | 0x04 | 0x08 | 0x10);
   const std::string extra = std::string("\x03\x00", 2) + "abc";
   const std::string fields = extra + std::string("name.txt\0", 9) + std::string("a comment\0", 10) + "\xAA\xBB";
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(header + fields + member.substr(10), size, content), 1);
   EXPECT_EQ(content, "payload");
 }
 
 TEST_F(GzipFileTest, TruncatedHeaderFails) {
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(Gzip("abc").substr(0, 6), size, content), 0);
 }
@@ -163,7 +163,7 @@ TEST_F(GzipFileTest, TruncatedHeaderFails) {
 TEST_F(GzipFileTest, TruncatedStreamKeepsWhatWasDecoded) {
   const std::string text = Text(3000);
   const std::string gz = Gzip(text);
-  uint32_t size = 0;
+  uint64_t size = 0;
   std::string content;
   EXPECT_EQ(Decode(gz.substr(0, gz.size() / 2), size, content), 1);
   EXPECT_GT(content.size(), 0u);

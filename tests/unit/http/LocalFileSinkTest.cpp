@@ -95,6 +95,9 @@ TEST_F(LocalFileSinkTest, ChecksTheSizeOfTheClosedFile) {
   };
   const Case cases[] = {
       {false, 10240, DOWNLOAD_SIZE_MISMATCH, "Server File Size = 10240, Write File Size = 5000"},
+      // Beyond 4 GiB the size is neither cut to 32 bits nor taken as "none".
+      {false, 4294972296LL, DOWNLOAD_SIZE_MISMATCH, "Server File Size = 4294972296, Write File Size = 5000"},
+      {false, 5000000000LL, DOWNLOAD_SIZE_MISMATCH, "nServerFileSize = 5000000000"},
       {false, 5000, DOWNLOAD_OK, "Down File Size Validation Success"},
       {false, 0, DOWNLOAD_OK, "nServerFileSize = 0"},
       {true, 0, DOWNLOAD_OK, "Transfer encoded chunked files cannot be compared in size."},
