@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "http/CertificateError.h"
 #include "http/DownloadBackup.h"
@@ -86,6 +87,13 @@ class CFileDownload {
           m_backup.RestoreAfterError();
           return DOWNLOAD_GZIP_OR_EXCEPTION;
         }
+      } catch (const std::bad_alloc&) {
+        // Ends the download like a transport error, the old file back.
+        m_errCode = ERROR_NOT_ENOUGH_MEMORY;
+        m_errMsg = "Not enough memory";
+        LogIfOpen(LOG_ERROR, "%sErrMsg = %s", kPrefix, m_errMsg.c_str());
+        m_backup.RestoreAfterError();
+        return DOWNLOAD_GZIP_OR_EXCEPTION;
       }
     }
     return DOWNLOAD_GZIP_OR_EXCEPTION;

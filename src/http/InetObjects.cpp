@@ -51,7 +51,6 @@ bool CHttpRequest::SetOption(DWORD option, const void* value, DWORD length) {
 }
 
 void CHttpRequest::SendRequest() {
-  m_lineNext = m_lineAvail = 0;
   if (!::HttpSendRequestA(m_handle.get(), nullptr, 0, nullptr, 0)) throw CInternetError(::GetLastError());
 }
 
@@ -75,25 +74,4 @@ DWORD CHttpRequest::Read(void* buffer, DWORD capacity) {
   DWORD read = 0;
   if (!::InternetReadFile(m_handle.get(), buffer, capacity, &read)) throw CInternetError(::GetLastError());
   return read;
-}
-
-bool CHttpRequest::ReadLine(std::string& line) {
-  line.clear();
-  bool any = false;
-  for (;;) {
-    if (m_lineNext == m_lineAvail) {
-      m_lineNext = 0;
-      m_lineAvail = Read(m_lineBuffer, sizeof(m_lineBuffer));
-      if (m_lineAvail == 0) break;
-    }
-    const char c = m_lineBuffer[m_lineNext++];
-    any = true;
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      return true;
-    }
-    line.push_back(c);
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return any;
 }

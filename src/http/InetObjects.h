@@ -59,8 +59,6 @@ class CHttpRequest {
   bool QueryInfoText(DWORD infoLevel, std::string& text);
   // Up to capacity bytes; 0 at the end of the data. Throws CInternetError.
   DWORD Read(void* buffer, DWORD capacity);
-  // One line without its "\n" (and a "\r" before it); false at the end of data.
-  bool ReadLine(std::string& line);
   void Close() { m_handle.reset(); }
 
   // Takes ownership of an open handle.
@@ -68,7 +66,4 @@ class CHttpRequest {
 
  private:
   UniqueHInternet m_handle;
-  char m_lineBuffer[4096];
-  DWORD m_lineNext = 0;
-  DWORD m_lineAvail = 0;
 };

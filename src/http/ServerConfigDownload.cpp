@@ -1,6 +1,7 @@
 #include "http/ServerConfigDownload.h"
 
 #include <memory>
+#include <new>
 
 #include "util/LogIfOpen.h"
 #include "http/InternetError.h"
@@ -53,28 +54,18 @@ int LoadConfigFromServer(CVantoCfg& cfg, const std::string& svrIpAddr, const std
     if (sent.nResult != FRAME_STATUS_OK) return -2;
     LogIfOpen(LOG_DEBUG, "%sQueryInfoStatusCode Success", kPrefix);
 
-    std::string line;
-    while (request->ReadLine(line)) {
-      LogIfOpen(LOG_DEBUG, "%sRead Line : %s", kPrefix, line.c_str());
-      std::string key;
-      std::string value;
-      switch (ClassifyServerConfigLine(line, key, value)) {
-        case SERVER_CFG_LINE_EMPTY:
-          LogIfOpen(LOG_DEBUG, "%sInvalid Line, Line Length is 0", kPrefix);
-          break;
-        case SERVER_CFG_LINE_COMMENT:
-        case SERVER_CFG_LINE_INVALID:
-          LogIfOpen(LOG_DEBUG, "%sInvalid Line", kPrefix);
-          break;
-        case SERVER_CFG_LINE_SETTING:
-          ApplyServerConfigKey(cfg, key, value);
-          break;
-      }
-    }
+    CHttpRequest& body = *request;
+    ApplyServerConfigBody([&body](void* buffer, uint32_t capacity) { return body.Read(buffer, capacity); }, cfg);
     return 0;
   } catch (const CInternetError& error) {
     errCode = static_cast<int32_t>(error.GetErrorCode());
     errMsg = error.GetErrorMessage();
+    return -6;
+  } catch (const std::bad_alloc&) {
+    // Out of memory is reported like a failed transfer, never as a crash.
+    errCode = ERROR_NOT_ENOUGH_MEMORY;
+    errMsg = "Not enough memory";
+    LogIfOpen(LOG_ERROR, "%s%s", kPrefix, errMsg.c_str());
     return -6;
   }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/CfgText.h"
+#include "util/LogIfOpen.h"
 #include "util/Tokenizer.h"
 
 #ifdef _WIN32
@@ -108,4 +109,35 @@ bool ApplyServerConfigKey(CVantoCfg& cfg, const std::string& key, const std::str
     return true;
   }
   return false;
+}
+
+void ApplyServerConfigBody(const CBoundedLineReader::Source& source, CVantoCfg& cfg) {
+  const char* const prefix = "CVantoCfg::LoadConfigFromServer> ";
+  CBoundedLineReader reader(source, kServerConfigLineLimit, kServerConfigBodyLimit);
+  std::string line;
+  while (reader.Next(line)) {
+    LogIfOpen(LOG_DEBUG, "%sRead Line : %s", prefix, line.c_str());
+    if (reader.LineCut()) {
+      LogIfOpen(LOG_WARN, "%sInvalid Line, Line Length is over %d", prefix, static_cast<int>(kServerConfigLineLimit));
+      continue;
+    }
+    std::string key;
+    std::string value;
+    switch (ClassifyServerConfigLine(line, key, value)) {
+      case SERVER_CFG_LINE_EMPTY:
+        LogIfOpen(LOG_DEBUG, "%sInvalid Line, Line Length is 0", prefix);
+        break;
+      case SERVER_CFG_LINE_COMMENT:
+      case SERVER_CFG_LINE_INVALID:
+        LogIfOpen(LOG_DEBUG, "%sInvalid Line", prefix);
+        break;
+      case SERVER_CFG_LINE_SETTING:
+        ApplyServerConfigKey(cfg, key, value);
+        break;
+    }
+  }
+  if (reader.Truncated()) {
+    LogIfOpen(LOG_ERROR, "%sThe file is longer than %d bytes, the rest is not read.", prefix,
+              static_cast<int>(kServerConfigBodyLimit));
+  }
 }

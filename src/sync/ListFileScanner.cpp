@@ -13,8 +13,7 @@ CListFileScanner::~CListFileScanner() { Close(); }
 
 bool CListFileScanner::Open(const std::string& path) {
   Close();
-  m_strText.clear();
-  m_nPos = 0;
+  m_bEnded = false;
   m_nLine = 1;
   m_nLastError = 0;
 #ifdef _WIN32
@@ -33,31 +32,38 @@ bool CListFileScanner::Open(const std::string& path) {
     return false;
   }
 #endif
-  // The same translation on every platform as the Windows runtime's text
-  // mode: CR before LF is dropped, Ctrl-Z is the end of the file.
-  std::string raw;
-  char block[4096];
-  size_t got;
-  while ((got = std::fread(block, 1, sizeof(block), m_pFile)) > 0) raw.append(block, got);
-  const size_t eof = raw.find('\x1a');
-  if (eof != std::string::npos) raw.resize(eof);
-  m_strText.reserve(raw.size());
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    m_strText += raw[i];
-  }
   return true;
 }
 
+// The same translation on every platform as the Windows runtime's text
+// mode: CR before LF is dropped, Ctrl-Z is the end of the file. The file is
+// read as it goes, never held whole: a list file of any size costs one piece.
+int CListFileScanner::NextChar() {
+  if (m_bEnded || !m_pFile) return EOF;
+  const int c = std::getc(m_pFile);
+  if (c == EOF || c == 0x1A) {
+    m_bEnded = true;
+    return EOF;
+  }
+  if (c == '\r') {
+    const int next = std::getc(m_pFile);
+    if (next == '\n') return '\n';
+    if (next != EOF) std::ungetc(next, m_pFile);
+  }
+  return c;
+}
+
 bool CListFileScanner::ReadPiece(ListPiece& piece) {
-  if (m_nPos >= m_strText.size()) return false;
-  const size_t newline = m_strText.find('\n', m_nPos);
-  size_t end = newline == std::string::npos ? m_strText.size() : newline + 1;
-  if (end - m_nPos > kMaxPieceLength) end = m_nPos + kMaxPieceLength;
-  std::string raw = m_strText.substr(m_nPos, end - m_nPos);
-  m_nPos = end;
+  std::string raw;
+  while (raw.size() < kMaxPieceLength) {
+    const int c = NextChar();
+    if (c == EOF) break;
+    raw += static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  if (raw.empty()) return false;
   piece.line = m_nLine;
-  const bool endsLine = !raw.empty() && raw.back() == '\n';
+  const bool endsLine = raw.back() == '\n';
   if (endsLine) ++m_nLine;
   // The line is a C string: a NUL byte ends it.
   const size_t nul = raw.find('\0');

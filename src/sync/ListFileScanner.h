@@ -34,9 +34,11 @@ class CListFileScanner {
   static constexpr size_t kMaxPieceLength = 1022;
 
  private:
+  // The next character after text-mode translation; EOF at the end.
+  int NextChar();
+
   FILE* m_pFile = nullptr;
-  std::string m_strText;  // the whole file after text-mode translation
-  size_t m_nPos = 0;
+  bool m_bEnded = false;  // end of the file or Ctrl-Z reached
   int m_nLine = 1;
   int m_nLastError = 0;
 };

@@ -80,6 +80,19 @@ void CVantoEngine::OnRequestStart(int wParam, int lParam) {
     explicit ActiveRun(bool& flag) : active(flag) { active = true; }
     ~ActiveRun() { active = false; }
   } activeRun(m_bRunActive);
+  try {
+    Run(wParam, lParam);
+  } catch (const std::exception& e) {
+    // Out of memory (a list without end) ends the run as a failure, never
+    // as a crash of the program.
+    const std::string what = std::string(e.what()).substr(0, 512);
+    Log(LOG_ERROR, "CVantoExeDlg::OnRequestStart> Error : %s, Set g_nResult = VANTO_FATAL_ERROR", what.c_str());
+    g_nResult = VANTO_FATAL_ERROR;
+    m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, 2, 0);
+  }
+}
+
+void CVantoEngine::Run(int wParam, int lParam) {
   Log(LOG_INFO, "%s", kRunStartLine);
   if (m_ctx.pCfg && m_ctx.pCfg->DOWNLOAD_FROM_BP_SERVER != 0) {
     if (m_dialog.GetFirstStartFlag() != 1 && BPDownloadFlag() == 1) {

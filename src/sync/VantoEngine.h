@@ -52,6 +52,8 @@ class CVantoEngine {
   std::string m_strMsg;
 
  private:
+  // The body of OnRequestStart.
+  void Run(int wParam, int lParam);
   void SwitchToMainServer();
   // Repeats a failed call once when the user accepts a certificate error.
   template <typename Call>

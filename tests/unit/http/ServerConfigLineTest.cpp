@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "../sync/LogCapture.h"
 #include "http/ServerConfigLine.h"
 
 namespace {
@@ -78,4 +84,84 @@ TEST(ServerConfigLine, All38KeysAreKnown) {
   EXPECT_EQ(cfg.SVR_IP_ADDR, "3");
   EXPECT_EQ(cfg.FILE_COMPARE_GMT_TIME, 3);
   EXPECT_EQ(cfg.LOOMBROWSER5_PROG_ARGUMENT, "3");
+}
+
+namespace {
+// A server answer: the text, then (endless) as many filler bytes as asked
+// for, at most limit bytes in all before it counts as reading without end.
+class ScriptedBody {
+ public:
+  ScriptedBody(std::string text, char filler = 0, uint64_t limit = 8u << 20)
+      : m_text(std::move(text)), m_filler(filler), m_limit(limit) {}
+  uint32_t operator()(void* buffer, uint32_t capacity) {
+    if (m_given >= m_limit) throw std::runtime_error("read without end");
+    uint32_t n = 0;
+    char* out = static_cast<char*>(buffer);
+    while (n < capacity && (m_given < m_text.size() || m_filler)) {
+      out[n++] = m_given < m_text.size() ? m_text[m_given] : m_filler;
+      ++m_given;
+    }
+    return n;
+  }
+  uint64_t Given() const { return m_given; }
+
+ private:
+  std::string m_text;
+  char m_filler;
+  uint64_t m_limit;
+  uint64_t m_given = 0;
+};
+
+std::string Apply(ScriptedBody& body, CVantoCfg& cfg) {
+  LogCapture log;
+  ApplyServerConfigBody(std::ref(body), cfg);
+  return log.Text();
+}
+}  // namespace
+
+TEST(ServerConfigBody, LinesAreAppliedWithTheirLogLines) {
+  CVantoCfg cfg;
+  ScriptedBody body("LIST_FILE_NAME=a.lst\r\n\n#x=1\nKEY=\nTIME_CHECK_SPAN=7");
+  const std::string log = Apply(body, cfg);
+  EXPECT_EQ(cfg.LIST_FILE_NAME, "a.lst");
+  EXPECT_EQ(cfg.TIME_CHECK_SPAN, 7);
+  const std::string p = "CVantoCfg::LoadConfigFromServer> ";
+  for (const std::string& line : {p + "Read Line : LIST_FILE_NAME=a.lst\r\n", p + "Invalid Line, Line Length is 0",
+                                  p + "Invalid Line\r\n", p + "Read Line : TIME_CHECK_SPAN=7"})
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+// A line beyond the bound is ignored as a whole, even where its first part
+// would be a setting; the next line is read as usual.
+TEST(ServerConfigBody, OverlongLinesAreIgnored) {
+  CVantoCfg cfg;
+  const std::string exact = "TARGET_DIR=" + std::string(kServerConfigLineLimit - 11, 'e');
+  ScriptedBody body("LIST_FILE_NAME=" + std::string(kServerConfigLineLimit, 'x') + "\n" + exact + "\r\nRUN_MODE=A\n");
+  const std::string log = Apply(body, cfg);
+  EXPECT_EQ(cfg.LIST_FILE_NAME, "");
+  EXPECT_EQ(cfg.TARGET_DIR, exact.substr(11));  // exactly the bound: still a line
+  EXPECT_EQ(cfg.RUN_MODE, "A");
+  EXPECT_NE(log.find("[WARN ] CVantoCfg::LoadConfigFromServer> Invalid Line, Line Length is over 4096"), std::string::npos);
+}
+
+// An answer without end (or without line ends) is read up to the bound and
+// no further; complete lines stay applied, a line cut by the bound does not.
+TEST(ServerConfigBody, ReadingStopsAtTheBound) {
+  for (const char filler : {'A', '\n'}) {
+    SCOPED_TRACE(static_cast<int>(filler));
+    CVantoCfg cfg;
+    ScriptedBody body("RUN_MODE=B\nLIST_FILE_NAME=c.lst", filler);
+    const std::string log = Apply(body, cfg);
+    EXPECT_EQ(cfg.RUN_MODE, "B");
+    EXPECT_EQ(cfg.LIST_FILE_NAME, filler == '\n' ? "c.lst" : "");
+    EXPECT_EQ(body.Given(), kServerConfigBodyLimit);
+    EXPECT_NE(log.find("[ERROR] CVantoCfg::LoadConfigFromServer> The file is longer than 65536 bytes, the rest is not read."),
+              std::string::npos);
+  }
+}
+
+TEST(ServerConfigBody, ReadErrorsPassThrough) {
+  CVantoCfg cfg;
+  auto failing = [](void*, uint32_t) -> uint32_t { throw std::runtime_error("reset"); };
+  EXPECT_THROW(ApplyServerConfigBody(failing, cfg), std::runtime_error);
 }

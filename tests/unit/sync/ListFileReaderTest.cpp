@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <new>
 
 #include "FakeRunDisplay.h"
 #include "LogCapture.h"
@@ -198,4 +199,19 @@ TEST_F(ListFileReaderTest, TargetDirWithTrailingBackslash) {
   // "%s\%s" of the configured value: the doubled backslash still names the file.
   EXPECT_EQ(Read(), 1);
   EXPECT_EQ(m_lists.DownFileItemList[0]->m_strLocalPath, m_dir.path() + "\\a\\b.txt");
+}
+
+// A list with more entries than memory counts as damaged; nothing escapes.
+TEST_F(ListFileReaderTest, OutOfMemoryIsADamagedList) {
+  WriteList("a.dll\r\nb.dll\r\nc.dll\r\n");
+  Serve("a.dll");
+  m_context.queryServerFileInfo = [this](FileItem& item) -> int {
+    if (item.m_strFilePath == "b.dll") throw std::bad_alloc();
+    m_queried.push_back(item.m_strFilePath);
+    return -5;
+  };
+  EXPECT_EQ(Read(), -1);
+  EXPECT_TRUE(m_lists.DownFileItemList.empty());
+  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::GetFileListFileFromFile> Out of memory at line 2 of " +
+                             m_dir.Child("list.txt")));
 }

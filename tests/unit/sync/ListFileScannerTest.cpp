@@ -82,3 +82,18 @@ TEST_F(ListFileScannerTest, MissingFileCannotBeOpened) {
   EXPECT_FALSE(scanner.Open(m_dir.Child("missing.txt")));
   EXPECT_NE(scanner.LastError(), 0);
 }
+
+#ifdef __linux__
+// The file is read as it goes: a list without end costs one piece at a time
+// (each piece of zero bytes is an empty line text).
+TEST(ListFileScannerStreamTest, AnEndlessFileIsReadPieceByPiece) {
+  CListFileScanner scanner;
+  ASSERT_TRUE(scanner.Open("/dev/zero"));
+  ListPiece piece;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(scanner.ReadPiece(piece));
+    EXPECT_EQ(piece.text, "");
+    EXPECT_EQ(piece.line, 1);
+  }
+}
+#endif

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "config/VantoCfg.h"
 #include "RunFakes.h"
 #include "util/VantoResult.h"
@@ -268,6 +270,18 @@ TEST_F(VantoEngineTest, StartRequestDuringARunIsIgnored) {
   completions.clear();
   Run();
   EXPECT_EQ(server.Count("Download:Vanto.lst"), 2);
+}
+
+// Running out of memory ends the run as a fatal failure, not the program.
+TEST_F(VantoEngineTest, AnExceptionEndsTheRunAsFatal) {
+  AddFiles(1);
+  server.onDownload = [](FileItem& item) {
+    if (item.m_strFilePath == "Vanto.lst") throw std::bad_alloc();
+  };
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_FATAL_ERROR);
+  EXPECT_EQ(completions, std::vector<int>{2});
+  EXPECT_FALSE(closed);
 }
 
 TEST_F(VantoEngineTest, ServerQueryFailureIsListedAndFails) {
