@@ -116,11 +116,20 @@ void CDownloadBackup::DropPartialFile() {
   }
 }
 
-void DropLeftoverBackup(const std::string& localPath, const char* logPrefix) {
+void SettleLeftoverBackup(const std::string& localPath, bool fileIsCurrent, const char* logPrefix) {
   const std::string backupPath = MakeBackupPath(localPath);
   unsigned long error = 0;
   if (QueryPathState(backupPath, &error) != PathState::Present) return;
-  LogIfOpen(LOG_INFO, "%sDelete Backup File Of A Finished Download(%s)", logPrefix, backupPath.c_str());
-  ClearReadOnlyProperty(backupPath);
-  ::DeleteFileA(backupPath.c_str());
+  if (fileIsCurrent) {
+    LogIfOpen(LOG_INFO, "%sDelete Backup File Of A Finished Download(%s)", logPrefix, backupPath.c_str());
+    ClearReadOnlyProperty(backupPath);
+    ::DeleteFileA(backupPath.c_str());
+    return;
+  }
+  LogIfOpen(LOG_INFO, "%sPut Back Backup File Of An Interrupted Download(%s -> %s)", logPrefix, backupPath.c_str(),
+            localPath.c_str());
+  if (!MoveFileReplacing(backupPath, localPath)) {
+    LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail(%s -> %s), ErrCode = %d", logPrefix, backupPath.c_str(),
+              localPath.c_str(), static_cast<int>(::GetLastError()));
+  }
 }

@@ -13,10 +13,12 @@
 //   one.
 // - A backup found at any other time was left by a download that did not
 //   end (the process was killed, the power failed). It is the last good
-//   file: a new download puts it back before anything else, and never
-//   overwrites it with what lies at the local path. When the file itself is
-//   found current (time and size as on the server), the download had
-//   finished and only its clean-up was cut short: the backup is deleted.
+//   file and is never overwritten with what lies at the local path. The
+//   next run settles it when it decides about the file: when the file is
+//   current (time and size as on the server) the download had finished and
+//   only its clean-up was cut short, so the backup is deleted; otherwise it
+//   is put back. A download puts back a backup it still finds before
+//   anything else.
 // Failures to move back are logged and shown as error rows; they never
 // change the download's result.
 #include <string>
@@ -74,8 +76,8 @@ class CDownloadBackup {
   bool m_bBackupMade = false;  // the old file sits at the backup path
 };
 
-// The update decision found the file at localPath current: a backup beside
-// it is the old version a finished download did not get to delete. It is
-// deleted (logged with logPrefix). Not for system files, whose decision
-// only asks whether they exist.
-void DropLeftoverBackup(const std::string& localPath, const char* logPrefix);
+// After the update decision about the file at localPath: a backup beside it
+// is deleted when the file is current, else put back (both logged with
+// logPrefix; a failed put-back is left to the download). Not for system
+// files, whose decision only asks whether they exist.
+void SettleLeftoverBackup(const std::string& localPath, bool fileIsCurrent, const char* logPrefix);

@@ -104,6 +104,7 @@ int GetFileListFromListFile(CFileItemLists& lists, const CVantoCfg& cfg, const L
           accept = true;
         }
       } else if (!context.queryServerFileInfo || context.queryServerFileInfo(*item) != 0) {
+        SettleInterruptedDownload(*item, false);  // unknown: the old file is the one to have
         if (g_pMyLog)
           g_pMyLog->Log(LOG_DEBUG,
                         "CVantoExeDlg::GetFileListFromListFile> Can't Get Server File(%s) Info, So Add To Download File List",

@@ -151,10 +151,13 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
 
 int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg) {
   const int different = IsFileDifferent(item, item.m_strLocalPath, 1, cfg);
-  // Current by time and size: the download of this file had finished.
-  if (different == 0 && item.m_nFileType != FILE_KIND_DEL && item.m_nSysFileFlag != 1)
-    DropLeftoverBackup(item.m_strLocalPath, "CVantoExeDlg::IsFileToDownload> ");
+  SettleInterruptedDownload(item, different == 0);
   return different;
+}
+
+void SettleInterruptedDownload(const FileItem& item, bool current) {
+  if (item.m_nFileType == FILE_KIND_DEL || item.m_nSysFileFlag == 1) return;
+  SettleLeftoverBackup(item.m_strLocalPath, current, "CVantoExeDlg::IsFileToDownload> ");
 }
 
 int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg) {

@@ -7,9 +7,13 @@
 #include "sync/FileItem.h"
 #include "config/VantoCfg.h"
 
-// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. A current
-// file's leftover backup is deleted (DropLeftoverBackup).
+// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. Then a
+// backup an interrupted download left is settled (SettleInterruptedDownload).
 int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg);
+// A leftover backup beside the entry's file: deleted when the file is
+// current, else put back (SettleLeftoverBackup); delete and system entries
+// are left alone.
+void SettleInterruptedDownload(const FileItem& item, bool current);
 // The list file against its kept stamp ("%s.%s" of m_strLocalPath and
 // RUN_MODE); only the time counts. 1 changed, 0 same.
 int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg);

@@ -189,17 +189,26 @@ TEST_F(DownloadBackupTest, ALeftoverBackupIsTheLastGoodFile) {
   EXPECT_TRUE(HasRow("백업 파일 복사 실패(" + m_local + "). : "));
 }
 
-// A finished download whose clean-up was cut short: the file is current,
-// its old version beside it goes.
-TEST_F(DownloadBackupTest, TheLeftoverBackupOfACurrentFileIsDropped) {
+// The next run's decision settles a leftover backup: a current file is the
+// complete new one and its old version goes; otherwise the old file is put
+// back at once.
+TEST_F(DownloadBackupTest, TheDecisionSettlesALeftoverBackup) {
   ASSERT_TRUE(WriteWholeFile(m_local, "new"));
   ASSERT_TRUE(WriteWholeFile(m_saved, "old"));
   ::SetFileAttributesA(m_saved.c_str(), FILE_ATTRIBUTE_READONLY);
-  DropLeftoverBackup(m_local, "Test> ");
+  SettleLeftoverBackup(m_local, true, "Test> ");
   EXPECT_EQ(Read(m_local), "new");
   EXPECT_EQ(Read(m_saved), "(missing)");
   EXPECT_TRUE(m_log.Contains("Test> Delete Backup File Of A Finished Download(" + m_saved + ")"));
-  DropLeftoverBackup(m_local, "Test> ");  // nothing there: nothing logged
-  EXPECT_EQ(m_log.Count("Delete Backup File Of A Finished Download"), 1);
+
+  ASSERT_TRUE(WriteWholeFile(m_saved, "old"));
+  WritePartial("partial");
+  SettleLeftoverBackup(m_local, false, "Test> ");
+  EXPECT_EQ(Read(m_local), "old");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+  EXPECT_TRUE(m_log.Contains("Test> Put Back Backup File Of An Interrupted Download(" + m_saved + " -> " + m_local +
+                             ")"));
+  SettleLeftoverBackup(m_local, true, "Test> ");  // nothing there: nothing to log
+  EXPECT_EQ(m_log.Count("Test> "), 2);
 }
 }  // namespace

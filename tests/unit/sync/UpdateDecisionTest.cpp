@@ -175,9 +175,9 @@ TEST_F(UpdateDecisionTest, ListFileIsComparedWithItsStampByTimeOnly) {
 
 // A backup beside a file is what an interrupted download left. When the
 // file is current, that download had finished: the backup goes. When it is
-// not, or when only its existence counts, the backup is left for the
-// download, which puts it back.
-TEST_F(UpdateDecisionTest, ACurrentFileLosesItsLeftoverBackup) {
+// not, the old file is put back. System files, decided by existence alone,
+// keep it.
+TEST_F(UpdateDecisionTest, TheDecisionSettlesALeftoverBackup) {
   const std::string backup = m_item.m_strLocalPath + ".dll";
   WriteLocal("abc", 0);
   ASSERT_TRUE(WriteWholeFile(backup, "old"));
@@ -185,12 +185,15 @@ TEST_F(UpdateDecisionTest, ACurrentFileLosesItsLeftoverBackup) {
   EXPECT_EQ(Decide(), 0);
   EXPECT_TRUE(FileExists(backup));
   m_item.m_nSysFileFlag = 2;
-  WriteLocal("partial", 0);
-  EXPECT_EQ(Decide(), 1);
-  EXPECT_TRUE(FileExists(backup));
-  WriteLocal("abc", 0);
   EXPECT_EQ(Decide(), 0);
   EXPECT_FALSE(FileExists(backup));
   EXPECT_TRUE(m_log.Contains("[INFO ] CVantoExeDlg::IsFileToDownload> Delete Backup File Of A Finished Download(" +
                              backup + ")"));
+  WriteLocal("partial", 0);
+  ASSERT_TRUE(WriteWholeFile(backup, "old"));
+  EXPECT_EQ(Decide(), 1);
+  EXPECT_FALSE(FileExists(backup));
+  std::string bytes;
+  EXPECT_TRUE(ReadWholeFile(m_item.m_strLocalPath, &bytes));
+  EXPECT_EQ(bytes, "old");
 }
