@@ -1,6 +1,6 @@
 # Quick start:  make demo   (a whole update run on the bundled demo)
 #               make test   (installs what is missing, builds, runs every test)
-.PHONY: setup build demo test test-quick clean
+.PHONY: setup build demo test test-quick fuzz clean
 
 setup:
 	scripts/setup.sh
@@ -16,6 +16,10 @@ test:
 
 test-quick:
 	scripts/test.sh --quick
+
+# Every fuzz target for FUZZ_SECONDS (default 60) each; fails on any finding.
+fuzz:
+	scripts/fuzz.sh
 
 clean:
 	rm -rf build

@@ -7,6 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
   cmake ninja-build make g++ pkg-config python3 openssl curl bzip2
+  clang libclang-rt-14-dev
   mingw-w64 libz-mingw-w64-dev
   googletest libgtest-dev libgmock-dev
   zlib1g-dev libminizip-dev

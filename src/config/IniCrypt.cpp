@@ -26,11 +26,16 @@ void GetIniCipherKey(uint8_t key[8], size_t* keyLength, uint8_t iv[8], size_t* i
 }
 
 std::string DecryptIniFile(const std::string& path, int markerRequired, int* decrypted) {
+  if (decrypted) *decrypted = 0;
+  std::string file;
+  if (!ReadIniFileBytes(path, &file)) return std::string();
+  return DecryptIniBytes(file, markerRequired, decrypted);
+}
+
+std::string DecryptIniBytes(const std::string& file, int markerRequired, int* decrypted) {
   int dummy = 0;
   int& done = decrypted ? *decrypted : dummy;
   done = 0;
-  std::string file;
-  if (!ReadIniFileBytes(path, &file)) return std::string();
 
   const size_t header = markerRequired ? kIniEncryptMarkerLength : 0;
   const std::string text = UpToZero(reinterpret_cast<const uint8_t*>(file.data()), file.size());

@@ -16,3 +16,5 @@ void GetIniCipherKey(uint8_t key[8], size_t* keyLength, uint8_t iv[8], size_t* i
 // is 1 only after a successful decryption; failures give the raw text, or
 // the empty text when the file cannot be read.
 std::string DecryptIniFile(const std::string& path, int markerRequired, int* decrypted);
+// The same for the bytes of a file already read.
+std::string DecryptIniBytes(const std::string& file, int markerRequired, int* decrypted);
