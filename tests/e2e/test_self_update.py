@@ -69,10 +69,14 @@ class SelfUpdateTest(vanto.VantoCase):
             os.remove(result_file)
         self.start(self.exe)
         self.assertTrue(self.wait_all(timeout=120, folder=self.app))
-        logs = {}
+        # A process writes files named ..._<thread>.log (a new one each hour).
+        by_process = {}
         for name in sorted(set(self.log_files()) - before):
+            process = name.rsplit("_", 1)[1]
             with open(name, "rb") as f:
-                text = vanto.decode_log(f.read())
+                by_process[process] = by_process.get(process, "") + vanto.decode_log(f.read())
+        logs = {}
+        for text in by_process.values():
             version = text.split("VantoExe Start, Version = ", 1)[1].split("\n", 1)[0].strip()
             self.assertNotIn(version, logs, "one process per version in a launch")
             logs[version] = text
