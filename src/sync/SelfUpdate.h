@@ -39,8 +39,6 @@ class CSelfUpdateCheck {
   // application object, -2 the server query or the download failed.
   int IsSelfFileUpdated();
 
-  const FileItem& SelfFileItem() const { return m_SelfFileItem; }
-
  private:
   int DownloadSelfFile();
 

@@ -51,18 +51,6 @@ class SelfUpdateTest : public ::testing::Test {
   bool handOffAfterEnd = false;
 };
 
-TEST_F(SelfUpdateTest, ProgramFileItem) {
-  EXPECT_EQ(check.InitSelfFileInfo("", "VantoExe.exe"), 0);
-  EXPECT_EQ(check.InitSelfFileInfo("C:\\App", ""), 0);
-  ASSERT_EQ(check.InitSelfFileInfo("C:\\App", "VantoExe.exe"), 1);
-  const FileItem& item = check.SelfFileItem();
-  EXPECT_EQ(item.m_strFilePath, "VantoExe.exe");
-  EXPECT_EQ(item.m_strLocalPath, "C:\\App\\VantoExe.exe");
-  EXPECT_EQ(item.m_strTargetPath, "VantoExe.exe");
-  EXPECT_EQ(item.m_nFileType, FILE_KIND_NORMAL);
-  EXPECT_EQ(item.m_nSysFileFlag, 2);
-}
-
 TEST_F(SelfUpdateTest, OutcomesOfTheCheck) {
   const struct {
     const char* name;
