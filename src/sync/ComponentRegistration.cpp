@@ -27,15 +27,13 @@ void SplitAtLastBackslash(const std::string& path, std::string& dir, std::string
   name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool IsProcessable(const FileItem& item, int32_t kind) {
-  return item.m_nFileType == kind && item.m_nDownFlag == 1;
-}
+bool IsProcessable(const FileItem& item, int32_t kind) { return item.m_nFileType == kind && item.m_nDownFlag == 1; }
 }  // namespace
 
 std::string QuoteCommandArgument(const std::string& text) { return "\"" + text + "\""; }
 
-CComponentRegistration::CComponentRegistration(IRunDisplay& display, IRegistrationPlatform& platform,
-                                               int registryMode, const std::string& systemDir, std::string& message)
+CComponentRegistration::CComponentRegistration(IRunDisplay& display, IRegistrationPlatform& platform, int registryMode,
+                                               const std::string& systemDir, std::string& message)
     : m_display(display),
       m_platform(platform),
       m_nRegistryMode(registryMode),
@@ -108,7 +106,8 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegSvr32(const FileItemList
         success = false;
       } else {
         m_platform.ChangeCurrentDirectory(item.m_strLocalPath.substr(0, slash));
-        const int r = m_platform.StartExeFileByShellExecute(regSvr32, "/s " + QuoteCommandArgument(item.m_strLocalPath), 1);
+        const int r =
+            m_platform.StartExeFileByShellExecute(regSvr32, "/s " + QuoteCommandArgument(item.m_strLocalPath), 1);
         if (r == 0) {
           LogIfOpen(LOG_DEBUG, "%sRegistered by StartExeFileByShellExecute(%s).", kRegSvr32, path);
         } else {

@@ -59,8 +59,7 @@ int ProcessRegistryFileByLoadLibrary(const FileItem* item) {
     LogIfOpen(LOG_ERROR, "%sError 'DllRegisterServer'.(Return='%lx') >> ('%s') (LastErrorCode='%lx')", kLoadLibrary,
               result, path, static_cast<unsigned long>(error));
   } else {
-    LogIfOpen(LOG_ERROR,
-              "%sError 'DllRegisterServer'.(Return='%lx') >> ('%s') (LastErrorCode='%lx', ErrorText='%s')",
+    LogIfOpen(LOG_ERROR, "%sError 'DllRegisterServer'.(Return='%lx') >> ('%s') (LastErrorCode='%lx', ErrorText='%s')",
               kLoadLibrary, result, path, static_cast<unsigned long>(error), Trimmed(text).c_str());
   }
   return -3;

@@ -11,10 +11,10 @@ constexpr int ZIP_TARGET_NOT_CREATED = -201;  // the target file could not be cr
 constexpr int ZIP_TARGET_NOT_WRITTEN = -202;  // writing or closing the target failed
 
 struct ZipItem {
-  std::string name;        // as stored, "/" separated, in CP949
-  uint32_t attributes = 0; // the member's external attributes
+  std::string name;          // as stored, "/" separated, in CP949
+  uint32_t attributes = 0;   // the member's external attributes
   bool isDirectory = false;  // the name ends with a separator
-  uint64_t size = 0;       // uncompressed size
+  uint64_t size = 0;         // uncompressed size
 };
 
 class CZipArchive {

@@ -96,8 +96,8 @@ class RegistrationTest : public ::testing::Test {
 TEST_F(RegistrationTest, CountsOnlyProcessableEntriesAgainstTheWholeList) {
   for (int n = 0; n < 10; ++n) {
     const bool reg = n % 3 == 0;  // 0, 3, 6, 9
-    Add(m_list, reg ? FILE_KIND_REG : (n % 2 ? FILE_KIND_NORMAL : FILE_KIND_REG), "C:\\App\\c" + std::to_string(n) + ".ocx",
-        reg ? 1 : 0);
+    const int32_t kind = reg ? FILE_KIND_REG : (n % 2 ? FILE_KIND_NORMAL : FILE_KIND_REG);
+    Add(m_list, kind, "C:\\App\\c" + std::to_string(n) + ".ocx", reg ? 1 : 0);
   }
   EXPECT_EQ(Registration(0).HandleRegisterTypeFilesByRegSvr32(m_list, 1), 0);
   EXPECT_EQ(m_display.m_texts.back(), std::make_pair(int(IDC_STATIC_TOTAL), std::string("4 / 10  (40.0%)")));
@@ -143,7 +143,8 @@ TEST_F(RegistrationTest, RoutesByMode) {
     EXPECT_EQ(registration.HandleRegisterTypeFilesByRegSvr32(list, 1), 0);
     EXPECT_EQ(platform.calls, c.calls);
   }
-  EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> File(C:\\My App\\ok file.ocx) is registered."));
+  EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> "
+                             "File(C:\\My App\\ok file.ocx) is registered."));
   EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> "
                              "ProcessRegistryFileByLoadLibrary('C:\\My App\\plain.dll') error(Return='-2')."));
   EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> OleInitialize() is failed."));
@@ -168,7 +169,8 @@ TEST_F(RegistrationTest, FailuresOfOneEntryDoNotStopTheOthers) {
   // WinExec route: the failure is logged and shown as a row with the system's text.
   m_platform.failingCommands = {std::string(kRegSvr32) + " /s \"a.ocx\""};
   EXPECT_EQ(Registration(0).HandleRegisterTypeFilesByRegSvr32(m_list, 1), -1);
-  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegisterFileByRegSvr32> WinExec(C:\\App\\a.ocx) 2, ErrCode = 2"));
+  EXPECT_TRUE(
+      m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegisterFileByRegSvr32> WinExec(C:\\App\\a.ocx) 2, ErrCode = 2"));
   ASSERT_EQ(m_display.m_rows.size(), 1u);
   EXPECT_EQ(m_display.m_rows[0].second, std::string("파일 열기 실패(") + kRegSvr32 +
                                             "). : The system cannot find the file specified.");
@@ -237,13 +239,15 @@ TEST_F(RegistrationTest, AssembliesAreHandedToRegAsmInTheirFolder) {
   m_platform.failingCommands = {std::string(kRegAsm) + " /silent \"b.dll\""};
   EXPECT_EQ(Registration(2).HandleRegisterTypeFilesByRegAsm(m_list, 1), -1);
   const std::vector<std::string> tail(m_platform.calls.end() - 4, m_platform.calls.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"cd C:\\App\\net", std::string("exec ") + kRegAsm + " /silent \"My Asm.dll\"",
-                                            "cd C:\\App", std::string("exec ") + kRegAsm + " /silent \"b.dll\""}));
+  const std::string exec = std::string("exec ") + kRegAsm + " /silent ";
+  EXPECT_EQ(tail,
+            (std::vector<std::string>{"cd C:\\App\\net", exec + "\"My Asm.dll\"", "cd C:\\App", exec + "\"b.dll\""}));
   EXPECT_TRUE(m_log.Contains(std::string("[DEBUG] CVantoExeDlg::ProcessRegisterFileByRegAsm> Cmd Str : ") + kRegAsm +
                              " /silent C:\\App\\net\\My Asm.dll"));
   EXPECT_TRUE(m_log.Contains("[INFO ] CVantoExeDlg::ProcessRegisterFileByRegAsm> File(C:\\App\\net\\My Asm.dll) is "
                              "registered. RetVal = 33"));
-  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegisterFileByRegAsm> WinExec(C:\\App\\b.dll) 2, ErrCode = 2"));
+  EXPECT_TRUE(
+      m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegisterFileByRegAsm> WinExec(C:\\App\\b.dll) 2, ErrCode = 2"));
   EXPECT_TRUE(m_display.m_rows.empty());
 }
 
@@ -264,8 +268,8 @@ TEST_F(RegistrationTest, ZipRegArchivesAreExtractedAndEveryFileRegistered) {
   EXPECT_TRUE(m_log.Contains("[WARN ] CVantoExeDlg::HandleZipRegTypeFiles> Delete Local Flle = C:\\App\\bad.zip"));
   EXPECT_TRUE(m_log.Contains(std::string("[DEBUG] CVantoExeDlg::ProcessRegisterFile2ByRegSvr32> Cmd Str = ") +
                              kRegSvr32 + " /s \"a.ocx\""));
-  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegisterFile2ByRegSvr32> WinExec(C:\\App\\ocx\\sub\\b b.ocx) "
-                             "Fail, ErrCode = 2"));
+  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegisterFile2ByRegSvr32> "
+                             "WinExec(C:\\App\\ocx\\sub\\b b.ocx) Fail, ErrCode = 2"));
 
   // Without regsvr32.exe the archives are still extracted, nothing is registered.
   m_platform.calls.clear();

@@ -53,14 +53,15 @@ TEST_F(LoadLibraryRegistrationTest, ResultsOfTheInProcessRoute) {
   const FileItem fails = Copy("vanto_com_fails.dll", "fails.ocx");
   EXPECT_EQ(ProcessRegistryFileByLoadLibrary(&fails), -3);
   EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegistryFileByLoadLibrary> Error 'DllRegisterServer'."
-                             "(Return='80004005') >> ('" + fails.m_strLocalPath + "') (LastErrorCode='5', ErrorText='"));
+                             "(Return='80004005') >> ('" +
+                             fails.m_strLocalPath + "') (LastErrorCode='5', ErrorText='"));
 
   FileItem notALibrary;
   notALibrary.m_strLocalPath = m_dir.Child("text.ocx");
   ASSERT_TRUE(WriteWholeFile(notALibrary.m_strLocalPath, "MZ but no program"));
   EXPECT_EQ(ProcessRegistryFileByLoadLibrary(&notALibrary), -1);
-  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegistryFileByLoadLibrary> LoadLibraryEx() is failed. >> ('" +
-                             notALibrary.m_strLocalPath + "')"));
+  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegistryFileByLoadLibrary> LoadLibraryEx() is failed. "
+                             ">> ('" + notALibrary.m_strLocalPath + "')"));
 
   const FileItem noPath;
   EXPECT_EQ(ProcessRegistryFileByLoadLibrary(nullptr), 0);

@@ -100,7 +100,8 @@ TEST_F(ZipExtractionTest, HandlerDeletesOnlyTheArchivesThatFailed) {
   EXPECT_EQ(ListDirectory(m_dir.path()), (std::vector<std::string>{"g.txt", "good.zip", "notfetched.zip", "zrg.zip"}));
   EXPECT_EQ(display.m_steps, std::vector<std::string>{"압축 파일 처리중..."});
   EXPECT_TRUE(m_log.Contains("[WARN ] CVantoExeDlg::HandleZipTypeFiles> Start..."));
-  EXPECT_TRUE(m_log.Contains("[WARN ] CVantoExeDlg::HandleZipTypeFiles> Delete Local Flle = " + m_dir.Child("bad.zip")));
+  EXPECT_TRUE(
+      m_log.Contains("[WARN ] CVantoExeDlg::HandleZipTypeFiles> Delete Local Flle = " + m_dir.Child("bad.zip")));
 
   list.erase(list.begin() + 1);
   EXPECT_EQ(HandleZipTypeFiles(list, 1, display), 0);
