@@ -24,6 +24,7 @@ from publish_server import PublishServer  # noqa: E402
 SERVERS_KEY = "HKCU\\Software\\VantoTest\\ComServers"
 DOWN_COMPLETE = "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, 0"
 REG = "CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> "
+REGASM = "C:\\windows\\Microsoft.NET\\Framework\\v2.0.50727\\RegAsm.exe"
 
 
 class Cp949Name(zipfile.ZipInfo):
@@ -130,6 +131,12 @@ class RegistrationArchivesTest(vanto.VantoCase):
     def win_local(self, rel):
         return harness.to_windows(self.local(rel)).lower()
 
+    @staticmethod
+    def records_of(recorder, text):
+        """The stand-in's records that mention text."""
+        with open(recorder + ".rec", "rb") as f:
+            return [r for r in f.read().decode("cp949").split("--\n") if text in r]
+
     # --- scenarios ------------------------------------------------------
     def test_in_process_route_fallback_assembly_and_all_reg_on_a_current_run(self):
         framework = os.path.join(harness.prefix(), "drive_c", "windows", "Microsoft.NET", "Framework", "v2.0.50727")
@@ -161,8 +168,7 @@ class RegistrationArchivesTest(vanto.VantoCase):
         # The assembly, handed to RegAsm.exe with its name quoted, in its folder.
         records = self.records_of(regasm, harness.to_windows(self.local("net/my asm")))
         self.assertEqual(len(records), 1, records)
-        self.assertIn('cmdline=%s /silent "Vanto Asm.dll"\n' % "C:\\windows\\Microsoft.NET\\Framework\\v2.0.50727\\RegAsm.exe",
-                      records[0])
+        self.assertIn('cmdline=%s /silent "Vanto Asm.dll"\n' % REGASM, records[0])
         self.assertIn("cwd=%s\n" % harness.to_windows(self.local("net/my asm")), records[0])
         self.assertIn("arg1=/silent\narg2=Vanto Asm.dll\n", records[0])
 
@@ -177,12 +183,6 @@ class RegistrationArchivesTest(vanto.VantoCase):
         self.assertEqual(self.registered(), {self.win_local("com/ok.ocx"): "VantoExe.exe"})
         self.assertEqual(len(self.records_of(regasm, harness.to_windows(self.local("net/my asm")))), 1,
                          "an assembly not fetched again is not registered again")
-
-    @staticmethod
-    def records_of(recorder, text):
-        """The stand-in's records that mention text."""
-        with open(recorder + ".rec", "rb") as f:
-            return [r for r in f.read().decode("cp949").split("--\n") if text in r]
 
     def test_regsvr32_routes_with_blanks_and_a_zip_of_components(self):
         self.addCleanup(self.forget_registrations)
@@ -238,12 +238,13 @@ class RegistrationArchivesTest(vanto.VantoCase):
         self.assertFalse(os.path.exists(self.local("pkg/after.txt")))
         self.assertFalse(os.path.exists(self.local("escape.txt")), "written outside the archive's folder")
         self.assertFalse(os.path.exists(self.local("pkg/escape.txt")))
+        deleted = "CVantoExeDlg::HandleZipTypeFiles> Delete Local Flle = %s"
         self.assert_in_order(log, [
             "CVantoExeDlg::HandleZipTypeFiles> Start...",
             "CVantoExeDlg::ProcessZipFile> Can't Open Zip File",
-            "CVantoExeDlg::HandleZipTypeFiles> Delete Local Flle = %s" % harness.to_windows(self.local("pkg/bad.zip")),
+            deleted % harness.to_windows(self.local("pkg/bad.zip")),
             "CVantoExeDlg::ProcessZipFile> Zip Item Outside The Folder Refused, Index = 1, Name = ../escape.txt",
-            "CVantoExeDlg::HandleZipTypeFiles> Delete Local Flle = %s" % harness.to_windows(self.local("pkg/climb.zip")),
+            deleted % harness.to_windows(self.local("pkg/climb.zip")),
             "CVantoExeDlg::OnRequestStart> nAllSequenceSuccessFlag = 0"])
 
         # The next run finds the damaged archive missing, fetches and extracts it.
