@@ -1,11 +1,13 @@
 #pragma once
 // The run's services on this machine: the HTTP layer for the server, the
-// list reading, the update decision and the list stamp. The kind handlers
-// join here as they arrive; until then the run skips them.
+// list reading, the update decision and the list stamp, and the kind
+// handlers. Handlers not overridden here have nothing to do yet.
 #include <string>
 
+#include "sync/ComponentRegistration.h"
 #include "sync/FileItemLists.h"
 #include "sync/RunServices.h"
+#include "sync/WinRegistrationPlatform.h"
 #include "util/SpecialDirMap.h"
 
 class CHttpContext;
@@ -32,7 +34,18 @@ class CVantoRunServices : public IRunServices {
   int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
   bool ReopenSharedConnection(const char* agentName) override;
 
+  // Registration and archives.
+  int HandleZipTypeFiles(int showFlag) override;
+  int HandleRegisterTypeFilesByRegSvr32(bool fromRegList, int showFlag) override;
+  int HandleRegisterTypeFilesByRegAsm(int showFlag) override;
+  int HandleZipRegTypeFiles(int showFlag) override;
+
  private:
+  // The run's message text: the engine's, or a scratch one without engine.
+  std::string& RunMessage();
+  CComponentRegistration Registration();
+
+  CWinRegistrationPlatform m_registrationPlatform;
   CHttpContext& m_http;
   IRunDisplay& m_display;
   CFileItemLists& m_lists;
