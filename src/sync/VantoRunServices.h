@@ -1,7 +1,7 @@
 #pragma once
 // The run's services on this machine: the HTTP layer for the server, the
-// list reading, the update decision and the list stamp. The kind handlers
-// join here as they arrive; until then the run skips them.
+// list reading, the update decision, the list stamp and the kind handlers.
+// Handlers not overridden here have nothing to do and report success.
 #include <string>
 
 #include "sync/FileItemLists.h"
@@ -32,6 +32,13 @@ class CVantoRunServices : public IRunServices {
   int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
   bool ReopenSharedConnection(const char* agentName) override;
 
+  // Fonts, programs, deletions, registry files and the start-up setting.
+  void UpdateRegisterKeyValue() override;
+  int HandleExecuteTypeFiles() override;
+  int HandleRegistryTypeFiles() override;
+  int HandleDeleteTypeFiles() override;
+  int HandleFontTypeFiles() override;
+
  private:
   CHttpContext& m_http;
   IRunDisplay& m_display;
@@ -41,5 +48,6 @@ class CVantoRunServices : public IRunServices {
   std::string m_strWindowsDir;
   CVantoEngine* m_pEngine = nullptr;
   int32_t m_nNoStop = 0;
+  const int32_t& StopFlag() const;
   std::string m_strScratchMsg;
 };
