@@ -6,9 +6,10 @@
 #include "util/RunDisplay.h"
 
 namespace {
-// The font key is named with its "Wow6432Node" part where that applies, so
-// it is opened in the 64-bit view: the 32-bit build on 64-bit Windows would
-// otherwise be redirected, and both builds write the same key.
+// The font key names its "Wow6432Node" part itself where that applies, so it
+// is opened in the 64-bit view, where a path is taken as written: the 32-bit
+// build on 64-bit Windows then writes the very key the 64-bit build writes,
+// instead of leaving the path to the registry redirector.
 constexpr REGSAM kFontKeyView = KEY_WOW64_64KEY;
 
 bool FolderExists(const std::string& path) {

@@ -217,3 +217,13 @@ TEST_F(CommandFilesTest, RegistryFileImportedSilentlyFromAFolderWithABlank) {
   EXPECT_TRUE(WaitFor([&] { return reg.ReadText("Imported", "Name", &text); }, 30));
   EXPECT_EQ(text, "가나다");
 }
+
+TEST_F(CommandFilesTest, CommandFileRunsThroughTheShell) {
+  const std::string script = m_dir.Child("job.cmd");
+  ASSERT_TRUE(WriteWholeFile(script, "@echo %1> \"%~dp0out.txt\"\r\n"));
+  Add(m_items, FILE_KIND_EXE, script, "hello", 1);
+  EXPECT_EQ(HandleExecuteTypeFiles(m_items, m_display, m_stop), 0);
+  std::string text;
+  EXPECT_TRUE(ReadWholeFile(m_dir.Child("out.txt"), &text));
+  EXPECT_EQ(text, "hello\r\n");
+}
