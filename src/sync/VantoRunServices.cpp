@@ -5,7 +5,10 @@
 #include "http/FileDownload.h"
 #include "http/HttpContext.h"
 #include "http/ServerFileQuery.h"
+#include "sync/CommandFiles.h"
+#include "sync/FontFiles.h"
 #include "sync/ListFileReader.h"
+#include "sync/LockdownValue.h"
 #include "sync/ListStamp.h"
 #include "sync/ServerFileInfoSeam.h"
 #include "sync/UpdateDecision.h"
@@ -112,4 +115,25 @@ int CVantoRunServices::HandleRegisterTypeFilesByRegAsm(int showFlag) {
 
 int CVantoRunServices::HandleZipRegTypeFiles(int showFlag) {
   return Registration().HandleZipRegTypeFiles(m_lists.ZipRegFileItemList, showFlag);
+}
+
+const int32_t& CVantoRunServices::StopFlag() const { return m_pEngine ? m_pEngine->m_nRequestStopFlag : m_nNoStop; }
+
+void CVantoRunServices::UpdateRegisterKeyValue() {
+  // The run asks for it only while its first-start flag is set.
+  ::UpdateRegisterKeyValue(1);
+}
+
+int CVantoRunServices::HandleExecuteTypeFiles() {
+  return ::HandleExecuteTypeFiles(m_lists.CmdFileItemList, m_display, StopFlag());
+}
+
+int CVantoRunServices::HandleRegistryTypeFiles() {
+  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display);
+}
+
+int CVantoRunServices::HandleDeleteTypeFiles() { return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display); }
+
+int CVantoRunServices::HandleFontTypeFiles() {
+  return CFontInstaller(m_display, m_strWindowsDir).HandleFontTypeFiles(m_lists.FntFileItemList);
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The run's services on this machine: the HTTP layer for the server, the
-// list reading, the update decision and the list stamp, and the kind
-// handlers. Handlers not overridden here have nothing to do yet.
+// list reading, the update decision, the list stamp and the kind handlers.
 #include <string>
 
 #include "sync/ComponentRegistration.h"
@@ -39,6 +38,12 @@ class CVantoRunServices : public IRunServices {
   int HandleRegisterTypeFilesByRegSvr32(bool fromRegList, int showFlag) override;
   int HandleRegisterTypeFilesByRegAsm(int showFlag) override;
   int HandleZipRegTypeFiles(int showFlag) override;
+  // Fonts, programs, deletions, registry files and the start-up setting.
+  void UpdateRegisterKeyValue() override;
+  int HandleExecuteTypeFiles() override;
+  int HandleRegistryTypeFiles() override;
+  int HandleDeleteTypeFiles() override;
+  int HandleFontTypeFiles() override;
 
  private:
   // The run's message text: the engine's, or a scratch one without engine.
@@ -54,5 +59,6 @@ class CVantoRunServices : public IRunServices {
   std::string m_strWindowsDir;
   CVantoEngine* m_pEngine = nullptr;
   int32_t m_nNoStop = 0;
+  const int32_t& StopFlag() const;
   std::string m_strScratchMsg;
 };
