@@ -270,15 +270,20 @@ int CComponentRegistration::HandleZipRegTypeFiles(const FileItemList& list, int 
       success = false;
       continue;
     }
-    if (!haveRegSvr32) {
-      success = false;
-      continue;
-    }
-    for (const std::string& file : extracted) {
-      if (ProcessRegisterFile2ByRegSvr32(file) < 0) {
-        DeleteFailedFile(kZipReg, file);
-        success = false;
+    bool allRegistered = haveRegSvr32;
+    if (haveRegSvr32) {
+      for (const std::string& file : extracted) {
+        if (ProcessRegisterFile2ByRegSvr32(file) < 0) {
+          DeleteFailedFile(kZipReg, file);
+          allRegistered = false;
+        }
       }
+    }
+    if (!allRegistered) {
+      // Without the archive the next run fetches it again and registers what
+      // is missing; kept, it would count as current and the gap would stay.
+      DeleteFailedFile(kZipReg, item.m_strLocalPath);
+      success = false;
     }
   }
   return success ? 0 : -1;
