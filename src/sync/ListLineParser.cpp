@@ -1,5 +1,6 @@
 #include "sync/ListLineParser.h"
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -103,7 +104,12 @@ void ParseKindField(const std::string& text, FileItem& item) {
   item.m_nFileType = KindFromCode(code);
 }
 
-void ParseListLine(const std::string& line, FileItem& item) {
+std::vector<std::string> SplitListFields(const std::string& line) {
+  std::vector<std::string> fields;
+  auto store = [&fields](int field, std::string value) {
+    if (fields.size() < static_cast<size_t>(field)) fields.resize(field);
+    fields[field - 1] = std::move(value);
+  };
   const size_t length = line.size();
   size_t start = 0;
   int field = 1;
@@ -119,7 +125,7 @@ void ParseListLine(const std::string& line, FileItem& item) {
         inQuotes = false;
         if (quotedValue) {
           quotedValue = false;
-          StoreField(field, line.substr(start, i - start), item);
+          store(field, line.substr(start, i - start));
           ++field;
           // The character behind the closing quote is taken as the separator.
           start = i + 2;
@@ -134,11 +140,20 @@ void ParseListLine(const std::string& line, FileItem& item) {
         start = i + 1;
       }
     } else if (c == ',') {
-      if (i > start) StoreField(field, line.substr(start, i - start), item);
+      if (i > start) store(field, line.substr(start, i - start));
       ++field;
       start = i + 1;
     }
     ++i;
   }
-  if (start < length) StoreField(field, line.substr(start), item);
+  if (start < length) store(field, line.substr(start));
+  return fields;
+}
+
+void ParseListLine(const std::string& line, FileItem& item) {
+  const std::vector<std::string> fields = SplitListFields(line);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    // An empty field keeps the record's default.
+    if (!fields[i].empty()) StoreField(static_cast<int>(i + 1), fields[i], item);
+  }
 }

@@ -1,6 +1,6 @@
 // vantoctl list check: shows, before a list file is published, how clients
 // will read every line of it. Uses the client's own reading code and makes
-// no server request.
+// no server request. vantoctl list make (ListMake.cpp) writes one.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +13,7 @@
 #endif
 
 #include "CommandRegistry.h"
+#include "ListMake.h"
 #include "sync/ListFileScanner.h"
 #include "util/TextConv.h"
 
@@ -133,9 +134,11 @@ int Check(const std::vector<std::string>& args) {
 }
 
 int ListCommand(const std::vector<std::string>& args) {
-  if (args.empty() || args[0] != "check") return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage);
-  return Check(args);
+  if (!args.empty() && args[0] == "check") return Check(args);
+  if (!args.empty() && args[0] == "make") return ListMake(args);
+  return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage + "\n       vantoctl " + kListMakeUsage);
 }
 
-const VantoctlCommand kListCommand("list", kUsage, ListCommand);
+const std::string kListUsage = std::string(kUsage) + "\n  " + kListMakeUsage;
+const VantoctlCommand kListCommand("list", kListUsage.c_str(), ListCommand);
 }  // namespace

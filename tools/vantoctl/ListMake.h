@@ -1,0 +1,10 @@
+#pragma once
+// vantoctl list make: a list file with every published file's time and
+// size, so that clients decide without asking the server.
+#include <string>
+#include <vector>
+
+extern const char kListMakeUsage[];
+
+// args: everything after "list" ("make", PUBLISH_DIR, options).
+int ListMake(const std::vector<std::string>& args);
