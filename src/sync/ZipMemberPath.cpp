@@ -29,6 +29,9 @@ bool IsParentLikePart(const std::string& part) {
 
 bool IsZipMemberOutsideFolder(const std::string& memberName) {
   const std::string name = ToBackslashPath(memberName);
+  // The file system sees a name only up to a zero byte ("..\0x" is ".."):
+  // a name that holds one is not the name checked here.
+  if (name.find('\0') != std::string::npos) return true;
   if (!name.empty() && name[0] == '\\') return true;
   if (name.find(':') != std::string::npos) return true;
   size_t start = 0;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 TEST(ZipMemberPath, NamesThatLeaveTheFolderAreRefused) {
   const struct {
     const char* name;
@@ -30,6 +32,10 @@ TEST(ZipMemberPath, NamesThatLeaveTheFolderAreRefused) {
       {"...", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsZipMemberOutsideFolder(c.name), c.outside) << c.name;
+  // Found by fuzzing: the directory stores names with their length, zero
+  // bytes included; the file system would see only the part before one.
+  EXPECT_TRUE(IsZipMemberOutsideFolder(std::string("..\0\1x", 5)));
+  EXPECT_TRUE(IsZipMemberOutsideFolder(std::string("bin/a.dll\0", 10)));
 }
 
 TEST(ZipMemberPath, MembersJoinTheArchivesFolder) {
