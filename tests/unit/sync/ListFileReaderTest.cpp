@@ -212,6 +212,6 @@ TEST_F(ListFileReaderTest, OutOfMemoryIsADamagedList) {
   };
   EXPECT_EQ(Read(), -1);
   EXPECT_TRUE(m_lists.DownFileItemList.empty());
-  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::GetFileListFileFromFile> Out of memory at line 2 of " +
+  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::GetFileListFileFromFile> Out of memory reading " +
                              m_dir.Child("list.txt")));
 }
