@@ -151,12 +151,16 @@ TEST(ServerConfigBody, ReadingStopsAtTheBound) {
     SCOPED_TRACE(static_cast<int>(filler));
     CVantoCfg cfg;
     ScriptedBody body("RUN_MODE=B\nLIST_FILE_NAME=c.lst", filler);
-    const std::string log = Apply(body, cfg);
+    if (filler == 'A') {
+      EXPECT_NE(Apply(body, cfg).find("[ERROR] CVantoCfg::LoadConfigFromServer> The file is longer than 65536 bytes, "
+                                      "the rest is not read."),
+                std::string::npos);
+    } else {
+      ApplyServerConfigBody(std::ref(body), cfg);  // without a log: 65536 empty lines are quick
+    }
     EXPECT_EQ(cfg.RUN_MODE, "B");
     EXPECT_EQ(cfg.LIST_FILE_NAME, filler == '\n' ? "c.lst" : "");
     EXPECT_EQ(body.Given(), kServerConfigBodyLimit);
-    EXPECT_NE(log.find("[ERROR] CVantoCfg::LoadConfigFromServer> The file is longer than 65536 bytes, the rest is not read."),
-              std::string::npos);
   }
 }
 
