@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build make g++ pkg-config python3 openssl curl bzip2
   mingw-w64 libz-mingw-w64-dev
   googletest libgtest-dev libgmock-dev
-  zlib1g-dev libminizip-dev
+  zlib1g-dev libminizip-dev libssl-dev
   wine wine64 wine32:i386
   locales fonts-nanum xvfb imagemagick xdotool
 )
