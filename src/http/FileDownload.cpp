@@ -37,6 +37,7 @@ LocalFilePlan MakeLocalFilePlan(const ServerFileInfo& item) {
   plan.path = item.m_strLocalPath;
   plan.chunked = item.m_nChunkedFlag != 0;
   if (!plan.chunked) plan.serverSize = std::strtoll(item.m_strFileSize.c_str(), nullptr, 10);
+  plan.sha256 = item.m_strSha256;
   return plan;
 }
 
@@ -163,7 +164,7 @@ class CFileDownload {
 
     // A failed decoding leaves the undecoded file and the backup beside it.
     rc = sink.CheckClosedFile(m_item.m_nGzipFlag == 1);
-    if (rc == DOWNLOAD_SIZE_MISMATCH) m_backup.Restore();
+    if (rc == DOWNLOAD_SIZE_MISMATCH || rc == DOWNLOAD_HASH_MISMATCH) m_backup.Restore();
     if (rc != DOWNLOAD_OK) return rc;
 
     if (m_nDateFlag) {

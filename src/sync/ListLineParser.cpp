@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "util/Sha256.h"
+
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -85,6 +87,7 @@ void StoreField(int field, const std::string& value, FileItem& item) {
     case 4: ParseKindField(value, item); break;
     case 5: item.m_strModifyTime = DigitsOnly(value); break;
     case 6: item.m_strFileSize = value; break;
+    case 7: item.m_strSha256 = ParseDigestField(value); break;
     default: break;  // further fields are ignored
   }
 }
@@ -103,7 +106,20 @@ void ParseKindField(const std::string& text, FileItem& item) {
   item.m_nFileType = KindFromCode(code);
 }
 
-void ParseListLine(const std::string& line, FileItem& item) {
+std::string ParseDigestField(const std::string& text) {
+  static const char kTag[] = "sha256:";
+  const size_t tagLength = sizeof(kTag) - 1;
+  if (text.size() != tagLength + 64) return std::string();
+  for (size_t i = 0; i < tagLength; ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kTag[i]) return std::string();
+  }
+  const std::string digest = text.substr(tagLength);
+  return IsSha256Hex(digest) ? LowerHex(digest) : std::string();
+}
+
+void ForEachListField(const std::string& line, const ListFieldFn& store) {
   const size_t length = line.size();
   size_t start = 0;
   int field = 1;
@@ -119,7 +135,7 @@ void ParseListLine(const std::string& line, FileItem& item) {
         inQuotes = false;
         if (quotedValue) {
           quotedValue = false;
-          StoreField(field, line.substr(start, i - start), item);
+          store(field, line.substr(start, i - start));
           ++field;
           // The character behind the closing quote is taken as the separator.
           start = i + 2;
@@ -134,11 +150,23 @@ void ParseListLine(const std::string& line, FileItem& item) {
         start = i + 1;
       }
     } else if (c == ',') {
-      if (i > start) StoreField(field, line.substr(start, i - start), item);
+      if (i > start) store(field, line.substr(start, i - start));
       ++field;
       start = i + 1;
     }
     ++i;
   }
-  if (start < length) StoreField(field, line.substr(start), item);
+  if (start < length) store(field, line.substr(start));
+}
+
+void ParseListLine(const std::string& line, FileItem& item) {
+  ForEachListField(line, [&item](int field, const std::string& value) { StoreField(field, value, item); });
+}
+
+std::string ListLineField(const std::string& line, int wanted) {
+  std::string found;
+  ForEachListField(line, [&](int field, const std::string& value) {
+    if (field == wanted) found = value;
+  });
+  return found;
 }
