@@ -55,7 +55,7 @@ bool SecondsOf(const std::string& text, int64_t& seconds) {
 }
 
 std::string Head(const ListedEntry& entry) {
-  return "line " + std::to_string(entry.line) + ": " + Cp949ToUtf8(entry.item.m_strFilePath) + ": ";
+  return "line " + std::to_string(entry.line) + ": " + entry.item.m_strFilePath + ": ";
 }
 }  // namespace
 
@@ -97,7 +97,7 @@ bool TimeTextGap(const std::string& a, const std::string& b, int64_t& gap) {
 
 std::string DescribeCollision(const ListedEntry& later, const ListedEntry& earlier) {
   return Head(later) + "same local file on Windows as line " + std::to_string(earlier.line) + " (" +
-         Cp949ToUtf8(earlier.item.m_strFilePath) + "): " + Cp949ToUtf8(later.item.m_strLocalPath);
+         earlier.item.m_strFilePath + "): " + later.item.m_strLocalPath;
 }
 
 std::string DescribeCutPath(const ListedEntry& entry, char cut) {

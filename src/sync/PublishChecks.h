@@ -39,7 +39,7 @@ char RequestCutCharacter(const std::string& serverPath);
 // taken in the same time base; false when either is not 14 digits.
 bool TimeTextGap(const std::string& a, const std::string& b, int64_t& gap);
 
-// Problem texts (UTF-8), one line each, "line N: PATH: what".
+// Problem texts (CP949, like the list), one line each, "line N: PATH: what".
 std::string DescribeCollision(const ListedEntry& later, const ListedEntry& earlier);
 std::string DescribeCutPath(const ListedEntry& entry, char cut);
 std::string DescribeEntryProblem(const ListedEntry& entry, const std::string& what);

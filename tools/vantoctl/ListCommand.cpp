@@ -40,7 +40,10 @@ std::string JsonText(const std::string& cp949) {
   return out + "\"";
 }
 
-void Warn(const std::string& text) { std::fprintf(stderr, "vantoctl: warning: %s\n", text.c_str()); }
+// Warnings are UTF-8, like the entries.
+void Warn(const std::string& cp949) {
+  std::fprintf(stderr, "vantoctl: warning: %s\n", Cp949ToUtf8(cp949).c_str());
+}
 
 // A field 7 meant as a digest that clients will not read as one.
 bool IsMistypedDigest(const std::string& field7) {
