@@ -3,7 +3,9 @@
 #include <winsock2.h>
 
 #include "app/AppGlobals.h"
+#include "app/AppLaunch.h"
 #include "app/VantoExeApp.h"
+#include "sync/SelfUpdate.h"
 #include "sync/VantoEngine.h"
 #include "sync/VantoRunServices.h"
 #include "ui/VantoExeDlg.h"
@@ -30,6 +32,13 @@ void CVantoExeApp::RunProgressDialog() {
   CVantoEngine engine(dialog, services, context);
   services.SetEngine(&engine);
   dialog.SetEngine(&engine);
+  // The "R" copy first compares the program file with the server's.
+  CSelfUpdateCheck selfUpdate(dialog, services, m_pCfg.get(), m_pHttp->m_nCertIgnoreFlag, m_nRestartFlag,
+                              engine.m_strMsg);
+  selfUpdate.m_fnStartUpdatedCopy = [] { return CopyAndStartSelf("N"); };
+  dialog.m_fnSelfUpdateCheck = [&selfUpdate, &info] {
+    return selfUpdate.CheckAtDialogStart(info.strModuleDir, info.strExeName);
+  };
   dialog.DoModal();
   m_nBPDownloadFlag = m_pHttp->m_nBPDownloadFlag;
   m_nCertIgnoreFlag = m_pHttp->m_nCertIgnoreFlag;

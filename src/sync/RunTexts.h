@@ -13,3 +13,5 @@ std::string DisplayNameOf(const std::string& filePath);
 std::string FormatTotalLine(int index, int total);
 // DOWNLOAD_BASE_URL "/" path, backslashes turned into "/".
 std::string BuildFileUrl(const std::string& baseUrl, const std::string& filePath);
+// The certificate question, followed by the internet error's text.
+std::string BuildCertificateQuestion(const std::string& errorText);

@@ -10,7 +10,9 @@ UniqueHandle GetProcessHandleByShellExecute(const std::string& program, const st
             parameters.c_str());
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  // No error box from the shell: a program that cannot be started is
+  // logged and skipped, and an unattended run must not wait for a click.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   info.hwnd = nullptr;
   info.lpVerb = "runas";
   info.lpFile = program.c_str();
@@ -58,6 +60,9 @@ int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const
       return 0;
     }
     display.PumpWaitingMessages();
+    // A Stop click is handled inside that dispatch; waiting now would miss
+    // it until the next message or the program's end.
+    if (stopFlag == 1) continue;
     // MWMO_INPUTAVAILABLE: messages already queued (only one is dispatched
     // per turn) wake the wait too, not only input that arrives later.
     HANDLE handle = process.get();
@@ -69,4 +74,11 @@ int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const
       return 0;
     }
   }
+}
+
+intptr_t ShellOpen(const std::string& file, const std::string& parameters, const std::string& folder, int show) {
+  const HINSTANCE result =
+      ::ShellExecuteA(nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                      folder.empty() ? nullptr : folder.c_str(), show);
+  return reinterpret_cast<intptr_t>(result);
 }

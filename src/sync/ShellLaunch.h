@@ -1,7 +1,8 @@
 #pragma once
-// Starting programs through the shell with the elevation verb "runas", so
-// that Windows asks for elevation where the process is not elevated yet.
-// Shared by the execute handler and the component registration. Windows only.
+// Starting programs through the shell: with the elevation verb "runas", so
+// that Windows asks for elevation where the process is not elevated yet
+// (shared by the execute handler and the component registration), and with
+// "open" for the registry editor. Windows only.
 #include <cstdint>
 #include <string>
 
@@ -22,3 +23,8 @@ int16_t StartExeFileByShellExecute(const std::string& program, const std::string
 // alive: one waiting message is dispatched per wake-up through the display.
 int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const std::string& parameters,
                                                IRunDisplay& display, const int32_t& stopFlag);
+
+// ShellExecuteA with the verb "open" and no owner window; empty parameters
+// or folder pass none. The shell's result: above 32 when the file was
+// started. Nothing is waited for.
+intptr_t ShellOpen(const std::string& file, const std::string& parameters, const std::string& folder, int show);

@@ -43,8 +43,7 @@ int CVantoEngine::WithCertificateRetry(Call call, int& errCode, std::string& err
   int result = call();
   if (result < 0 && m_ctx.pCfg && m_ctx.pCfg->SVR_HTTPS == 2 && *m_ctx.pCertIgnoreFlag == 0 &&
       m_services.IsCertificateError(errCode)) {
-    m_strMsg = std::string("인증서 오류가 발생 했습니다.\r\n") +
-               "오류를 무시(권장하지 않음)하고 계속 진행 하시겠습니까?\r\n\r\n" + errText;
+    m_strMsg = BuildCertificateQuestion(errText);
     if (m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) == RUN_ANSWER_YES) {
       Log(LOG_INFO, "%s", retryLine);
       *m_ctx.pCertIgnoreFlag = 1;

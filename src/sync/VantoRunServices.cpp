@@ -5,11 +5,15 @@
 #include "http/FileDownload.h"
 #include "http/HttpContext.h"
 #include "http/ServerFileQuery.h"
+#include "sync/CommandFiles.h"
+#include "sync/FontFiles.h"
 #include "sync/ListFileReader.h"
+#include "sync/LockdownValue.h"
 #include "sync/ListStamp.h"
 #include "sync/ServerFileInfoSeam.h"
 #include "sync/UpdateDecision.h"
 #include "sync/VantoEngine.h"
+#include "sync/ZipExtraction.h"
 
 
 CVantoRunServices::CVantoRunServices(CHttpContext& http, IRunDisplay& display, CFileItemLists& lists,
@@ -87,4 +91,49 @@ int CVantoRunServices::CopyServerListFileToLocalListFile(const FileItem& listIte
 bool CVantoRunServices::ReopenSharedConnection(const char* agentName) {
   m_http.ReplaceShared(agentName, "CVantoExeDlg::OnRequestStart> ");
   return m_http.Connection() != nullptr;
+}
+
+std::string& CVantoRunServices::RunMessage() { return m_pEngine ? m_pEngine->m_strMsg : m_strScratchMsg; }
+
+CComponentRegistration CVantoRunServices::Registration() {
+  return CComponentRegistration(m_display, m_registrationPlatform, m_http.Cfg().OCX_FILE_REGISTRY_MODE,
+                                m_strSystemDir, RunMessage());
+}
+
+int CVantoRunServices::HandleZipTypeFiles(int showFlag) {
+  return ::HandleZipTypeFiles(m_lists.ZipFileItemList, showFlag, m_display);
+}
+
+int CVantoRunServices::HandleRegisterTypeFilesByRegSvr32(bool fromRegList, int showFlag) {
+  const FileItemList& list = fromRegList ? m_lists.RegFileItemList : m_lists.DownFileItemList;
+  return Registration().HandleRegisterTypeFilesByRegSvr32(list, showFlag);
+}
+
+int CVantoRunServices::HandleRegisterTypeFilesByRegAsm(int showFlag) {
+  return Registration().HandleRegisterTypeFilesByRegAsm(m_lists.RegAsmFileItemList, showFlag);
+}
+
+int CVantoRunServices::HandleZipRegTypeFiles(int showFlag) {
+  return Registration().HandleZipRegTypeFiles(m_lists.ZipRegFileItemList, showFlag);
+}
+
+const int32_t& CVantoRunServices::StopFlag() const { return m_pEngine ? m_pEngine->m_nRequestStopFlag : m_nNoStop; }
+
+void CVantoRunServices::UpdateRegisterKeyValue() {
+  // The run asks for it only while its first-start flag is set.
+  ::UpdateRegisterKeyValue(1);
+}
+
+int CVantoRunServices::HandleExecuteTypeFiles() {
+  return ::HandleExecuteTypeFiles(m_lists.CmdFileItemList, m_display, StopFlag());
+}
+
+int CVantoRunServices::HandleRegistryTypeFiles() {
+  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display);
+}
+
+int CVantoRunServices::HandleDeleteTypeFiles() { return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display); }
+
+int CVantoRunServices::HandleFontTypeFiles() {
+  return CFontInstaller(m_display, m_strWindowsDir).HandleFontTypeFiles(m_lists.FntFileItemList);
 }

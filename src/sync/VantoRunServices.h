@@ -1,11 +1,12 @@
 #pragma once
 // The run's services on this machine: the HTTP layer for the server, the
-// list reading, the update decision and the list stamp. The kind handlers
-// join here as they arrive; until then the run skips them.
+// list reading, the update decision, the list stamp and the kind handlers.
 #include <string>
 
+#include "sync/ComponentRegistration.h"
 #include "sync/FileItemLists.h"
 #include "sync/RunServices.h"
+#include "sync/WinRegistrationPlatform.h"
 #include "util/SpecialDirMap.h"
 
 class CHttpContext;
@@ -32,7 +33,24 @@ class CVantoRunServices : public IRunServices {
   int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
   bool ReopenSharedConnection(const char* agentName) override;
 
+  // Registration and archives.
+  int HandleZipTypeFiles(int showFlag) override;
+  int HandleRegisterTypeFilesByRegSvr32(bool fromRegList, int showFlag) override;
+  int HandleRegisterTypeFilesByRegAsm(int showFlag) override;
+  int HandleZipRegTypeFiles(int showFlag) override;
+  // Fonts, programs, deletions, registry files and the start-up setting.
+  void UpdateRegisterKeyValue() override;
+  int HandleExecuteTypeFiles() override;
+  int HandleRegistryTypeFiles() override;
+  int HandleDeleteTypeFiles() override;
+  int HandleFontTypeFiles() override;
+
  private:
+  // The run's message text: the engine's, or a scratch one without engine.
+  std::string& RunMessage();
+  CComponentRegistration Registration();
+
+  CWinRegistrationPlatform m_registrationPlatform;
   CHttpContext& m_http;
   IRunDisplay& m_display;
   CFileItemLists& m_lists;
@@ -41,5 +59,6 @@ class CVantoRunServices : public IRunServices {
   std::string m_strWindowsDir;
   CVantoEngine* m_pEngine = nullptr;
   int32_t m_nNoStop = 0;
+  const int32_t& StopFlag() const;
   std::string m_strScratchMsg;
 };

@@ -148,16 +148,11 @@ BOOL CVantoExeDlg::OnInitDialog() {
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconLarge.get()));
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.get()));
 
-  if (m_info.strCommandLine == "R" && m_fnSelfUpdateCheck) {
-    if (g_pMyLog)
-      g_pMyLog->Log(LOG_INFO, "--------------------------------------------------------------------------------------S");
-    const bool replaced = m_fnSelfUpdateCheck();
-    if (g_pMyLog)
-      g_pMyLog->Log(LOG_INFO, "--------------------------------------------------------------------------------------E");
-    if (replaced) {
-      ::EndDialog(m_hWnd, IDCANCEL);
-      return TRUE;
-    }
+  // Only the copy the launcher started looks for a newer program file; when
+  // it was replaced the new copy does the run and this dialog never shows.
+  if (m_info.strCommandLine == "R" && m_fnSelfUpdateCheck && m_fnSelfUpdateCheck()) {
+    ::EndDialog(m_hWnd, IDCANCEL);
+    return TRUE;
   }
 
   ResetProgressDisplay();

@@ -39,8 +39,9 @@ class CVantoExeDlg : public IRunDialog {
 
   // The run the dialog's messages and buttons drive (may stay null).
   void SetEngine(CVantoEngine* engine) { m_pVantoEngine = engine; }
-  // In the "R" copy: the self-update check; true when the program was
-  // replaced and a new copy started, so that this dialog ends at once.
+  // In the "R" copy: the self-update check with its log lines; true when
+  // the program was replaced and a new copy started, so that this dialog
+  // ends at once (cancelled) and no run begins.
   std::function<bool()> m_fnSelfUpdateCheck;
   // Called at the end of the initialisation (previews, tests).
   std::function<void(CVantoExeDlg&)> m_fnAfterInit;

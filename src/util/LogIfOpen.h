@@ -22,3 +22,13 @@ inline void LogIfOpen(int level, const char* format, ...) {
 
 // The system text of the last error, logged; empty without a log.
 inline std::string LogLastErrorIfOpen() { return g_pMyLog ? g_pMyLog->LogLastErrorText() : std::string(); }
+
+#ifdef _WIN32
+#include <windows.h>
+// The system text of an error code saved before other calls (the log's own
+// writes among them) could change the thread's last error.
+inline std::string LogErrorTextIfOpen(unsigned long errorCode) {
+  ::SetLastError(static_cast<DWORD>(errorCode));
+  return LogLastErrorIfOpen();
+}
+#endif

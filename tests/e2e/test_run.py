@@ -1,9 +1,8 @@
 """Whole runs of VantoExe against the publish test server on 127.0.0.1:
 first and second run, the unchanged-list shortcut, failing entries with the
-user's answer, the pass option, and the BP server followed by the main
-server."""
+user's answer, the pass option and the Stop button. The BP server runs are in
+test_bp_server.py (they need a network namespace of their own)."""
 import os
-import socket
 import sys
 import time
 
@@ -168,49 +167,6 @@ class RunTest(vanto.VantoCase):
         self.assertIn("CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, 1, 0", log)
         self.assertIsNone(self.read_ini_value(os.path.join(self.target, "_UpdateD.ini"), "UPDATE",
                                               "LAST_DOWN_LOAD_YYYYMMDD"))
-
-    def local_address_seen_by_the_program(self):
-        """The address start-up derives the BP server from, learnt from a
-        start-mode "1" run: it resolves the host name and stops before any
-        connection is made."""
-        target = self.path("probe_target")
-        exe = self.install(sub="probe")
-        line = vanto.long_command_line(m_strStartMode="1", LOG_ENCODE_FLAG="0", SVR_IP_ADDR="127.0.0.1",
-                                       SVR_PORT_NO="1", TARGET_DIR=harness.to_windows(target),
-                                       DOWNLOAD_FROM_BP_SERVER="1", BP_SERVER_PORT_NO="1")
-        self.spawn(exe, line)
-        self.assertTrue(self.wait_all(timeout=60, folder=self.path("probe")))
-        marker = "CVantoExeApp::InitInstance> Local IP : "
-        for line in self.log_text(target).splitlines():
-            if marker in line:
-                return line.split(marker, 1)[1].strip()
-        return ""
-
-    def test_unreachable_bp_server_is_followed_by_the_main_server(self):
-        # Only where the BP address is a loopback address too: checked before
-        # any request, so that no traffic leaves this machine.
-        own = self.local_address_seen_by_the_program()
-        if not own.startswith("127."):
-            self.skipTest(f"this machine's address {own!r} is not a loopback address: no BP-server run here")
-        bp_port = self.free_port()
-        self.assertTrue(self.run_once(DOWNLOAD_FROM_BP_SERVER=1, BP_SERVER_PORT_NO=bp_port))
-        log = self.log_text(self.target)
-        bp_ip = own.rsplit(".", 1)[0] + ".100"
-        self.assert_in_order(log, [
-            "CVantoExeApp::InitInstance> BP Server IP : %s, Port : %d" % (bp_ip, bp_port),
-            "CVantoExeDlg::OnRequestStart> >>>>>>>>>>>>>>>> Start the download from the BP server.",
-            DOWN_COMPLETE % 2,
-            "CVantoExeDlg::OnDownComplete> >>>>>>>>>>>>>>>> Call a download to the Main server.",
-            "CVantoExeDlg::OnRequestStart> >>>>>>>>>>>>>>>> Start the download from the Main server.",
-            DOWN_COMPLETE % 0])
-        self.assertEqual(self.result_code(self.target), "0")
-        self.assert_synchronised()
-
-    @staticmethod
-    def free_port():
-        with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
-            return s.getsockname()[1]
 
 
 if __name__ == "__main__":

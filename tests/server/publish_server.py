@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Publish server for tests: serves a folder the way the update server does,
 with switches that break answers on purpose, a forward proxy that demands
-credentials, and HTTPS with good or bad certificates. Listens on 127.0.0.1
-only. Standard library only.
+credentials, and HTTPS with good or bad certificates. Listens on 127.0.0.1,
+or on another loopback address given (a BP server inside a test's own
+network namespace); never on anything outside 127/8. Standard library only.
 
 In-process use (tests):
     server = PublishServer(root).start()
@@ -19,6 +20,7 @@ import base64
 import email.utils
 import http.client
 import http.server
+import ipaddress
 import json
 import os
 import shutil
@@ -55,7 +57,9 @@ RULE_KEYS = {"content_encoding", "methods", "status", "gzip", "chunked", "no_las
 
 
 class PublishServer:
-    def __init__(self, root, port=0, tls=None, cert_dir=None):
+    def __init__(self, root, port=0, tls=None, cert_dir=None, host=HOST):
+        _require_loopback(host)
+        self.host = host
         self.root = os.path.abspath(root)
         self.rules = {}
         self.requests = []  # (method, path, headers dict, request target as sent)
@@ -63,7 +67,7 @@ class PublishServer:
         self._gzip_cache = {}
         self._gzip_dir = tempfile.mkdtemp(prefix="publish_gz_")
         handler = _make_publish_handler(self)
-        self.httpd = _Server((HOST, port), handler)
+        self.httpd = _Server((host, port), handler)
         if tls:
             cert, key = make_certificate(tls, cert_dir or self._gzip_dir)
             context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -141,6 +145,19 @@ class _Server(http.server.ThreadingHTTPServer):
 
     def handle_error(self, request, client_address):
         pass  # resets and early closes are the point of this server
+
+
+def _is_loopback(host):
+    """True for an IPv4 address in 127/8 (names are not resolved)."""
+    try:
+        return ipaddress.IPv4Address(host or "") in ipaddress.IPv4Network("127.0.0.0/8")
+    except ValueError:
+        return False
+
+
+def _require_loopback(host):
+    if not _is_loopback(host):
+        raise ValueError(f"test servers listen on loopback addresses only, not {host!r}")
 
 
 def _normal(path):
@@ -300,7 +317,7 @@ def _make_proxy_handler(proxy):
             with proxy.lock:
                 proxy.forwarded += 1
             target = urllib.parse.urlsplit(self.path)
-            if target.hostname != HOST:
+            if not _is_loopback(target.hostname):
                 self.send_error(403)
                 return
             upstream = http.client.HTTPConnection(target.hostname, target.port or 80, timeout=30)

@@ -281,3 +281,32 @@ TEST_F(VantoExeDlgTest, ASuccessfulRunClosesTheDialog) {
   EXPECT_EQ(server.Count("Download:bin/"), 3);
   EXPECT_TRUE(lists.DownFileItemList.empty());
 }
+
+TEST_F(VantoExeDlgTest, SelfUpdateCheckOnlyInTheRunCopy) {
+  const struct {
+    const char* commandLine;
+    bool replaced;
+    int checks;
+    bool shown;
+  } cases[] = {{"R", true, 1, false}, {"R", false, 1, true}, {"N", true, 0, true}, {"R2", true, 0, true},
+               {"", true, 0, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    info.strCommandLine = c.commandLine;
+    CVantoExeDlg dialog(info);
+    int checks = 0;
+    bool shown = false;
+    dialog.m_fnSelfUpdateCheck = [&] {
+      ++checks;
+      return c.replaced;
+    };
+    dialog.m_fnAfterInit = [&](CVantoExeDlg& d) {
+      shown = true;
+      ::EndDialog(d.GetHwnd(), 77);
+    };
+    // Replaced: the dialog ends cancelled before its initialisation goes on.
+    EXPECT_EQ(dialog.DoModal(), c.shown ? 77 : IDCANCEL);
+    EXPECT_EQ(checks, c.checks);
+    EXPECT_EQ(shown, c.shown);
+  }
+}
