@@ -5,8 +5,8 @@
 #include "http/DownloadLog.h"
 #include "http/DownloadResult.h"
 #include "http/GzipFile.h"
-#include "util/Sha256.h"
 #include "util/LogIfOpen.h"
+#include "util/Sha256.h"
 
 namespace {
 const char* const kPrefix = kDownloadLogPrefix;
