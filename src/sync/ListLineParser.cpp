@@ -1,5 +1,6 @@
 #include "sync/ListLineParser.h"
 
+#include <utility>
 #include <vector>
 
 #include "util/Sha256.h"
@@ -119,7 +120,12 @@ std::string ParseDigestField(const std::string& text) {
   return IsSha256Hex(digest) ? LowerHex(digest) : std::string();
 }
 
-void ForEachListField(const std::string& line, const ListFieldFn& store) {
+std::vector<std::string> SplitListFields(const std::string& line) {
+  std::vector<std::string> fields;
+  auto store = [&fields](int field, std::string value) {
+    if (fields.size() < static_cast<size_t>(field)) fields.resize(field);
+    fields[field - 1] = std::move(value);
+  };
   const size_t length = line.size();
   size_t start = 0;
   int field = 1;
@@ -157,16 +163,13 @@ void ForEachListField(const std::string& line, const ListFieldFn& store) {
     ++i;
   }
   if (start < length) store(field, line.substr(start));
+  return fields;
 }
 
 void ParseListLine(const std::string& line, FileItem& item) {
-  ForEachListField(line, [&item](int field, const std::string& value) { StoreField(field, value, item); });
-}
-
-std::string ListLineField(const std::string& line, int wanted) {
-  std::string found;
-  ForEachListField(line, [&](int field, const std::string& value) {
-    if (field == wanted) found = value;
-  });
-  return found;
+  const std::vector<std::string> fields = SplitListFields(line);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    // An empty field keeps the record's default.
+    if (!fields[i].empty()) StoreField(static_cast<int>(i + 1), fields[i], item);
+  }
 }

@@ -1,12 +1,14 @@
 // vantoctl list check: shows, before a list file is published, how clients
 // will read every line of it, and warns about lines that cannot work as
 // meant. Uses the client's own reading code and makes no server request.
+// vantoctl list make (ListMake.cpp) writes one.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "CommandRegistry.h"
+#include "ListMake.h"
 #include "ListRules.h"
 #include "sync/ListFileScanner.h"
 #include "sync/ListLineParser.h"
@@ -114,7 +116,8 @@ int Check(const std::vector<std::string>& args) {
       Warn(DescribeCutPath(listed, cut));
       ++warnings;
     }
-    if (IsMistypedDigest(ListLineField(piece.text, 7))) {
+    const std::vector<std::string> fields = SplitListFields(piece.text);
+    if (fields.size() >= 7 && IsMistypedDigest(fields[6])) {
       Warn(DescribeEntryProblem(listed, "field 7 is not \"sha256:\" and 64 hex digits; clients ignore it"));
       ++warnings;
     }
@@ -140,9 +143,11 @@ int Check(const std::vector<std::string>& args) {
 }
 
 int ListCommand(const std::vector<std::string>& args) {
-  if (args.empty() || args[0] != "check") return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage);
-  return Check(args);
+  if (!args.empty() && args[0] == "check") return Check(args);
+  if (!args.empty() && args[0] == "make") return ListMake(args);
+  return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage + "\n       vantoctl " + kListMakeUsage);
 }
 
-const VantoctlCommand kListCommand("list", kUsage, ListCommand);
+const std::string kListUsage = std::string(kUsage) + "\n  " + kListMakeUsage;
+const VantoctlCommand kListCommand("list", kListUsage.c_str(), ListCommand);
 }  // namespace
