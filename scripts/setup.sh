@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   mingw-w64 libz-mingw-w64-dev
   googletest libgtest-dev libgmock-dev
-  zlib1g-dev libminizip-dev
+  zlib1g-dev libminizip-dev libssl-dev
   wine wine64 wine32:i386
   locales fonts-nanum xvfb imagemagick xdotool
 )

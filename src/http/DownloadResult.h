@@ -11,5 +11,6 @@ enum DownloadResult : int {
   DOWNLOAD_SET_DATE = -5,  // also: proxy authentication failed after its resend
   DOWNLOAD_GZIP_OR_EXCEPTION = -6,
   DOWNLOAD_STOPPED = -7,
+  DOWNLOAD_HASH_MISMATCH = -8,  // the list's SHA-256 differs from the file's, or could not be checked
   DOWNLOAD_NO_DATA = -10,
 };

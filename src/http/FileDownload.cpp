@@ -38,6 +38,7 @@ LocalFilePlan MakeLocalFilePlan(const ServerFileInfo& item) {
   plan.path = item.m_strLocalPath;
   plan.chunked = item.m_nChunkedFlag != 0;
   if (!plan.chunked) plan.serverSize = std::strtoll(item.m_strFileSize.c_str(), nullptr, 10);
+  plan.sha256 = item.m_strSha256;
   return plan;
 }
 

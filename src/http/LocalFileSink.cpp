@@ -6,6 +6,7 @@
 #include "http/DownloadResult.h"
 #include "http/GzipFile.h"
 #include "util/LogIfOpen.h"
+#include "util/Sha256.h"
 
 namespace {
 const char* const kPrefix = kDownloadLogPrefix;
@@ -78,7 +79,25 @@ int CLocalFileSink::CheckClosedFile(bool gzip) {
     LogIfOpen(LOG_DEBUG, "%sDown File Size Validation Success", kPrefix);
   }
 
-  // An expected content digest is checked here: on the decoded file whose
-  // size is known to be right, before the caller stamps the server's time.
+  // The digest of what stays on disk: the decoded file, whose size is known
+  // to be right, before the caller stamps the server's time. Hashing the
+  // blocks as they arrive would see a gzip answer's encoded bytes.
+  if (!m_plan.sha256.empty()) return CheckDigest();
+  return DOWNLOAD_OK;
+}
+
+int CLocalFileSink::CheckDigest() const {
+  const std::string& path = m_plan.path;
+  std::string actual;
+  if (!Sha256OfFile(path, actual)) {
+    LogIfOpen(LOG_ERROR, "%sDown File SHA-256 Read Fail(%s)", kPrefix, path.c_str());
+    return DOWNLOAD_HASH_MISMATCH;
+  }
+  if (actual != m_plan.sha256) {
+    LogIfOpen(LOG_ERROR, "%sDown File SHA-256 Mismatch(%s), Expected = %s, Actual = %s", kPrefix, path.c_str(),
+              m_plan.sha256.c_str(), actual.c_str());
+    return DOWNLOAD_HASH_MISMATCH;
+  }
+  LogIfOpen(LOG_DEBUG, "%sDown File SHA-256 Validation Success", kPrefix);
   return DOWNLOAD_OK;
 }

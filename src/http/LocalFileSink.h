@@ -14,6 +14,7 @@ struct LocalFilePlan {
   std::string path;
   bool chunked = false;    // size unknown: no size check, the bar cycles
   int64_t serverSize = 0;  // checked after the transfer when above 0
+  std::string sha256;      // expected digest of the decoded file (lower-case hex); empty: none
 };
 
 class CLocalFileSink : public ITransferSink {
@@ -38,10 +39,13 @@ class CLocalFileSink : public ITransferSink {
   int Close();
   // The checks on the closed file, in order: gzip decoding in place when
   // gzip (DOWNLOAD_GZIP_OR_EXCEPTION, the undecoded file stays), the size
-  // (DOWNLOAD_SIZE_MISMATCH). DOWNLOAD_OK lets the caller stamp the time.
+  // (DOWNLOAD_SIZE_MISMATCH), the SHA-256 when the plan has one
+  // (DOWNLOAD_HASH_MISMATCH). DOWNLOAD_OK lets the caller stamp the time.
   int CheckClosedFile(bool gzip);
 
  private:
+  int CheckDigest() const;
+
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };

@@ -32,6 +32,7 @@ struct FileItem {
   std::string m_strModifyTime;  // server time, YYYYMMDDhhmmss
   std::string m_strFileSize;    // server size, decimal
   int32_t m_nDownFlag = 0;      // 1: local copy current, handlers may process it
+  std::string m_strSha256;      // expected SHA-256 of the file (64 lower-case hex digits), or empty
 };
 
 // A list owns its items.

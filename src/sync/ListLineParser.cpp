@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "util/Sha256.h"
+
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -86,6 +88,7 @@ void StoreField(int field, const std::string& value, FileItem& item) {
     case 4: ParseKindField(value, item); break;
     case 5: item.m_strModifyTime = DigitsOnly(value); break;
     case 6: item.m_strFileSize = value; break;
+    case 7: item.m_strSha256 = ParseDigestField(value); break;
     default: break;  // further fields are ignored
   }
 }
@@ -102,6 +105,19 @@ void ParseKindField(const std::string& text, FileItem& item) {
   for (char& c : code)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   item.m_nFileType = KindFromCode(code);
+}
+
+std::string ParseDigestField(const std::string& text) {
+  static const char kTag[] = "sha256:";
+  const size_t tagLength = sizeof(kTag) - 1;
+  if (text.size() != tagLength + 64) return std::string();
+  for (size_t i = 0; i < tagLength; ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kTag[i]) return std::string();
+  }
+  const std::string digest = text.substr(tagLength);
+  return IsSha256Hex(digest) ? LowerHex(digest) : std::string();
 }
 
 std::vector<std::string> SplitListFields(const std::string& line) {

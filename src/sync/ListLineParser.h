@@ -1,5 +1,6 @@
 #pragma once
-// The grammar of one list file line: up to six comma-separated fields.
+// The grammar of one list file line: six comma-separated fields and an
+// optional seventh with the file's SHA-256.
 #include <string>
 #include <vector>
 
@@ -16,3 +17,7 @@ void ParseListLine(const std::string& line, FileItem& item);
 
 // Field 4: kind code, optionally "|" and "/"-separated options.
 void ParseKindField(const std::string& text, FileItem& item);
+
+// Field 7: "sha256:" and 64 hex digits, either case; the digest in lower
+// case, or empty for any other text (which clients have always ignored).
+std::string ParseDigestField(const std::string& text);

@@ -91,7 +91,11 @@ std::string MakeListTimeText(int64_t utcSeconds, int fileCompareGmtTime) {
 }
 
 std::vector<std::string> MadeListFields(const PublishedFile& file, const ListMakeOptions& options) {
-  return {MakeListTimeText(file.lastWriteUtc, options.fileCompareGmtTime), Format("%" PRId64, file.size)};
+  std::vector<std::string> fields = {MakeListTimeText(file.lastWriteUtc, options.fileCompareGmtTime),
+                                     Format("%" PRId64, file.size)};
+  const auto digest = options.digests.find(file.serverPath);
+  if (digest != options.digests.end()) fields.push_back("sha256:" + digest->second);
+  return fields;
 }
 
 ListMakeResult MakeListFile(const std::vector<PublishedFile>& files, const std::vector<ListPiece>& oldPieces,
@@ -138,10 +142,11 @@ ListMakeResult MakeListFile(const std::vector<PublishedFile>& files, const std::
     }
     named[key] = true;
     std::vector<std::string> fields = SplitListFields(text);
-    if (fields.size() > kMadeFieldsFrom + 2)
-      result.notes.push_back(Format("line %d: fields behind field 6 dropped", piece.line));
-    fields.resize(kMadeFieldsFrom);
     const std::vector<std::string> made = MadeListFields(*found->second, options);
+    if (fields.size() > kMadeFieldsFrom + made.size())
+      result.notes.push_back(Format("line %d: fields behind field %d dropped", piece.line,
+                                    static_cast<int>(kMadeFieldsFrom + made.size())));
+    fields.resize(kMadeFieldsFrom);
     fields.insert(fields.end(), made.begin(), made.end());
     const std::string line = JoinFields(fields);
     if (!ReadsAsMade(line, old, made)) {

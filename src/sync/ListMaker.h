@@ -4,6 +4,7 @@
 // compare them, so that clients decide without asking the server. Entries
 // of an older list keep their kinds, local paths and options.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct ListMakeOptions {
   // The clients' FILE_COMPARE_GMT_TIME: 0 reads server times as Korean
   // local time, 9 hours ahead of GMT.
   int fileCompareGmtTime = 1;
+  // SHA-256 (lower-case hex) by server path, written as field 7; a file
+  // without one gets no field 7.
+  std::map<std::string, std::string> digests;
 };
 
 // Field 5 for a file last written at utcSeconds: the YYYYMMDDhhmmss text a
@@ -27,7 +31,7 @@ struct ListMakeOptions {
 std::string MakeListTimeText(int64_t utcSeconds, int fileCompareGmtTime);
 
 // What a made entry carries behind field 4, in field order: 5 the time,
-// 6 the size.
+// 6 the size, 7 "sha256:" and the digest when the options have one.
 std::vector<std::string> MadeListFields(const PublishedFile& file, const ListMakeOptions& options);
 
 struct ListMakeResult {

@@ -19,6 +19,7 @@ std::string BuildDownloadFailureText(const std::string& filePath, int code) {
     case -5: return Format("%s 파일 다운로드 실패(%d) : 파일 수정 시간 정보 변경 실패", filePath, code);
     case -6: return Format("%s 파일 다운로드 실패(%d) : 통신 에러 발생", filePath, code);
     case -7: return Format("%s 파일 다운로드 실패(%d) : 사용자 중지 요청 발생", filePath, code);
+    case -8: return Format("%s 파일 다운로드 실패(%d) : 파일 해시(SHA-256) 불일치", filePath, code);
     default: return Format("%s 파일 다운로드 실패(%d)", filePath, code);
   }
 }

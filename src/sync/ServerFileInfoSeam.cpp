@@ -10,6 +10,7 @@ ServerFileInfo ToServerInfo(const FileItem& item) {
   info.m_strFileSize = item.m_strFileSize;
   info.m_nChunkedFlag = item.m_nChunkedFlag;
   info.m_nGzipFlag = item.m_nGzipFlag;
+  info.m_strSha256 = item.m_strSha256;
   return info;
 }
 

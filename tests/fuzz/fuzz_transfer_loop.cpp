@@ -1,6 +1,6 @@
 // A download's transfer: reads of any size from the answer, the known size,
 // into the local-file sink, then its checks on the closed file (gzip
-// decoding and the size check).
+// decoding, the size check and the digest).
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -37,7 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   plan.stopAtSize = static_cast<int64_t>(input.Number(8));
   plan.readSize = 1 + static_cast<uint32_t>(input.Number(3) % (1 << 20));
   const int32_t stop = (flags & 4) ? 1 : 0;
-  CLocalFileSink sink({path, (flags & 1) != 0, plan.stopAtSize}, stop, nullptr);
+  LocalFilePlan filePlan;
+  filePlan.path = path;
+  filePlan.chunked = (flags & 1) != 0;
+  filePlan.serverSize = plan.stopAtSize;
+  if (flags & 8) filePlan.sha256 = std::string(64, 'a');  // a digest the file does not have
+  CLocalFileSink sink(filePlan, stop, nullptr);
   if (!sink.Open()) return 0;
   FuzzReader reader(input);
   int64_t total = 0;

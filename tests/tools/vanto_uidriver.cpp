@@ -8,11 +8,15 @@
 //   click    <folder> <timeout-ms> <control-id>
 //       waits for the progress dialog (class VantoExeDlg) of a process below
 //       <folder> and clicks the control with that id
+//   rows     <folder> <timeout-ms>
+//       waits for the progress dialog of a process below <folder> and prints
+//       the text of every row of its message list, one per line (UTF-8)
 //   desktop  -                       makes sure the prefix's desktop runs
 //   spawn    <exe> <tail-file>       starts exe with the command-line tail
 //       read from tail-file (CP949 bytes), prints the pid, does not wait
 // Exit code 0 done, 2 time-out or nothing found, 1 bad usage or failure.
 #include <windows.h>
+#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 #include <tlhelp32.h>
@@ -137,21 +141,61 @@ int MessageBoxCommand(const std::wstring& folder, DWORD timeoutMs, const wchar_t
   }
 }
 
-int ClickCommand(const std::wstring& folder, DWORD timeoutMs, int controlId) {
+HWND WaitForDialog(const std::wstring& folder, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   for (;;) {
     BoxSearch search;
     search.folder = folder;
     search.className = L"VantoExeDlg";
     ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-      ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(search.found, controlId)));
-      return 0;
-    }
-    if (::GetTickCount() - start > timeoutMs) return 2;
+    if (search.found || ::GetTickCount() - start > timeoutMs) return search.found;
     ::Sleep(100);
   }
+}
+
+int ClickCommand(const std::wstring& folder, DWORD timeoutMs, int controlId) {
+  HWND dialog = WaitForDialog(folder, timeoutMs);
+  if (!dialog) return 2;
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, controlId)));
+  return 0;
+}
+
+// The list view lives in another process: the item and its text buffer are
+// placed in that process's memory for each request.
+int RowsCommand(const std::wstring& folder, DWORD timeoutMs) {
+  HWND dialog = WaitForDialog(folder, timeoutMs);
+  HWND list = dialog ? ::GetDlgItem(dialog, 1005) : nullptr;
+  if (!list) return 2;
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(list, &pid);
+  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return 1;
+  const SIZE_T textChars = 2048;
+  void* remote = ::VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + textChars * sizeof(wchar_t),
+                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  int rc = remote ? 0 : 1;
+  const int count = remote ? static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+  for (int row = 0; row < count && rc == 0; ++row) {
+    LVITEMW item = {};
+    item.iSubItem = 1;
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
+    item.cchTextMax = static_cast<int>(textChars);
+    std::vector<wchar_t> text(textChars, L'\0');
+    SIZE_T done = 0;
+    if (!::WriteProcessMemory(process, remote, &item, sizeof(item), &done) ||
+        !::WriteProcessMemory(process, item.pszText, text.data(), sizeof(wchar_t), &done)) {
+      rc = 1;
+      break;
+    }
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    if (!::ReadProcessMemory(process, item.pszText, text.data(), textChars * sizeof(wchar_t), &done)) rc = 1;
+    text.back() = L'\0';
+    WriteUtf8(std::wstring(text.data()) + L"\n");
+  }
+  if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return rc;
 }
 
 int WaitGoneCommand(const std::wstring& folder, DWORD timeoutMs) {
@@ -220,6 +264,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"kill") return ListCommand(argv[2], true);
   if (command == L"click" && argc >= 5)
     return ClickCommand(argv[2], std::wcstoul(argv[3], nullptr, 10), static_cast<int>(std::wcstol(argv[4], nullptr, 10)));
+  if (command == L"rows" && argc >= 4) return RowsCommand(argv[2], std::wcstoul(argv[3], nullptr, 10));
   if (command == L"desktop") return ::GetDesktopWindow() ? 0 : 1;
   if (command == L"spawn" && argc >= 4) return SpawnCommand(argv[2], argv[3]);
   return 1;

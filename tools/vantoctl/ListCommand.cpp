@@ -1,20 +1,18 @@
 // vantoctl list check: shows, before a list file is published, how clients
-// will read every line of it. Uses the client's own reading code and makes
-// no server request. vantoctl list make (ListMake.cpp) writes one.
+// will read every line of it, and warns about lines that cannot work as
+// meant. Uses the client's own reading code and makes no server request.
+// vantoctl list make (ListMake.cpp) writes one.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include "app/SpecialDirs.h"
-#endif
-
 #include "CommandRegistry.h"
 #include "ListMake.h"
+#include "ListRules.h"
 #include "sync/ListFileScanner.h"
+#include "sync/ListLineParser.h"
+#include "sync/PublishChecks.h"
 #include "util/TextConv.h"
 
 namespace {
@@ -44,22 +42,19 @@ std::string JsonText(const std::string& cp949) {
   return out + "\"";
 }
 
-#ifdef _WIN32
-// This machine's folders for the special-directory tokens, as the client
-// finds them at start-up.
-void FillMachineFolders(LocalPathRules& rules) {
-  FillSpecialDirMap(rules.specialDirs);
-  char buffer[MAX_PATH] = "";
-  if (::GetSystemDirectoryA(buffer, sizeof(buffer))) rules.systemDir = buffer;
-  if (::GetWindowsDirectoryA(buffer, sizeof(buffer))) rules.windowsDir = buffer;
+// Warnings are UTF-8, like the entries.
+void Warn(const std::string& cp949) {
+  std::fprintf(stderr, "vantoctl: warning: %s\n", Cp949ToUtf8(cp949).c_str());
 }
-#else
-// No Windows folders here: tokens and folder names stay as written.
-void FillMachineFolders(LocalPathRules& rules) {
-  rules.systemDir = "%SystemDir%";
-  rules.windowsDir = "%SystemRoot%";
+
+// A field 7 meant as a digest that clients will not read as one.
+bool IsMistypedDigest(const std::string& field7) {
+  if (field7.size() < 7 || !ParseDigestField(field7).empty()) return false;
+  std::string tag = field7.substr(0, 7);
+  for (char& c : tag)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return tag == "sha256:";
 }
-#endif
 
 int Check(const std::vector<std::string>& args) {
   std::string path;
@@ -90,10 +85,7 @@ int Check(const std::vector<std::string>& args) {
   if (path.empty() || !haveTarget || targetDir.empty())
     return VantoctlUsageError(std::string("usage: ") + kUsage);
 
-  ListEntryRules rules;
-  rules.paths.targetDir = WithTrailingBackslash(targetDir);
-  FillMachineFolders(rules.paths);
-  rules.excludePrefixes = SplitExcludeDirs(excludeDirs);
+  const ListEntryRules rules = MachineListRules(targetDir, excludeDirs);
 
   CListFileScanner scanner;
   if (!scanner.Open(path)) return VantoctlUsageError("cannot open list file '" + path + "'");
@@ -102,6 +94,8 @@ int Check(const std::vector<std::string>& args) {
   int excluded = 0;
   int noServerPath = 0;
   int regCopies = 0;
+  int warnings = 0;
+  std::vector<ListedEntry> fetched;  // entries clients act on, for the collision check
   ListPiece piece;
   while (scanner.ReadPiece(piece)) {
     FileItem item;
@@ -116,20 +110,35 @@ int Check(const std::vector<std::string>& args) {
     if (isExcluded) ++excluded;
     else ++entries;
     if (!isExcluded && allReg && item.m_nFileType == FILE_KIND_REG) ++regCopies;
+    const ListedEntry listed{piece.line, item};
+    if (!isExcluded) fetched.push_back(listed);
+    if (const char cut = RequestCutCharacter(item.m_strFilePath)) {
+      Warn(DescribeCutPath(listed, cut));
+      ++warnings;
+    }
+    const std::vector<std::string> fields = SplitListFields(piece.text);
+    if (fields.size() >= 7 && IsMistypedDigest(fields[6])) {
+      Warn(DescribeEntryProblem(listed, "field 7 is not \"sha256:\" and 64 hex digits; clients ignore it"));
+      ++warnings;
+    }
     std::printf(
         "{\"line\": %d, \"m_strFilePath\": %s, \"m_strTargetPath\": %s, \"m_strLocalPath\": %s, \"m_nFileType\": %d, "
         "\"m_nSysFileFlag\": %d, \"m_nPassFlag\": %d, \"m_nWaitFlag\": %d, \"m_strArgument\": %s, "
-        "\"m_strModifyTime\": %s, \"m_strFileSize\": %s, \"excluded\": %s}\n",
+        "\"m_strModifyTime\": %s, \"m_strFileSize\": %s, \"m_strSha256\": %s, \"excluded\": %s}\n",
         piece.line, JsonText(item.m_strFilePath).c_str(), JsonText(item.m_strTargetPath).c_str(),
         JsonText(item.m_strLocalPath).c_str(), item.m_nFileType, item.m_nSysFileFlag, item.m_nPassFlag,
         item.m_nWaitFlag, JsonText(item.m_strArgument).c_str(), JsonText(item.m_strModifyTime).c_str(),
-        JsonText(item.m_strFileSize).c_str(), isExcluded ? "true" : "false");
+        JsonText(item.m_strFileSize).c_str(), JsonText(item.m_strSha256).c_str(), isExcluded ? "true" : "false");
   }
   std::fflush(stdout);
+  for (const LocalPathCollision& c : FindLocalPathCollisions(fetched)) {
+    Warn(DescribeCollision(fetched[c.later], fetched[c.earlier]));
+    ++warnings;
+  }
   std::fprintf(stderr,
                "vantoctl: %d entries, %d excluded, %d without server path; with ALL_REG_FLAG %d, %d REG entries "
-               "are registered on every run\n",
-               entries, excluded, noServerPath, allReg, regCopies);
+               "are registered on every run; %d warnings\n",
+               entries, excluded, noServerPath, allReg, regCopies, warnings);
   return 0;
 }
 

@@ -6,10 +6,11 @@
 #include "PublishFolder.h"
 #include "sync/ListFileScanner.h"
 #include "sync/ListMaker.h"
+#include "util/Sha256.h"
 #include "util/TextConv.h"
 
 const char kListMakeUsage[] =
-    "list make PUBLISH_DIR [--from OLD_LIST] [--out LIST] [--compare-gmt-time 0|1]";
+    "list make PUBLISH_DIR [--from OLD_LIST] [--out LIST] [--compare-gmt-time 0|1] [--sha256]";
 
 namespace {
 void Note(const std::string& cp949) { std::fprintf(stderr, "vantoctl: %s\n", Cp949ToUtf8(cp949).c_str()); }
@@ -17,6 +18,7 @@ void Note(const std::string& cp949) { std::fprintf(stderr, "vantoctl: %s\n", Cp9
 
 int ListMake(const std::vector<std::string>& args) {
   std::string folder, from, out;
+  bool withDigests = false;
   ListMakeOptions options;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -29,6 +31,8 @@ int ListMake(const std::vector<std::string>& args) {
       const std::string value = args[++i];
       if (value != "0" && value != "1") return VantoctlUsageError("--compare-gmt-time takes 0 or 1");
       options.fileCompareGmtTime = value == "1";
+    } else if (arg == "--sha256") {
+      withDigests = true;
     } else if (arg.compare(0, 2, "--") == 0) {
       return VantoctlUsageError("unknown or incomplete option '" + arg + "'; usage: " + kListMakeUsage);
     } else if (folder.empty()) {
@@ -60,6 +64,17 @@ int ListMake(const std::vector<std::string>& args) {
         files.erase(it);
         break;
       }
+    }
+  }
+
+  // A list with a digest missing is not what was asked for: stop before
+  // anything is written.
+  if (withDigests) {
+    for (const PublishedFile& file : files) {
+      std::string digest;
+      if (!Sha256OfFile(LocalFileOf(folder, file.serverPath), digest))
+        return VantoctlUsageError("cannot read '" + Cp949ToUtf8(file.serverPath) + "' for its SHA-256");
+      options.digests[file.serverPath] = digest;
     }
   }
 

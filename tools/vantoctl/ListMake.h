@@ -1,6 +1,7 @@
 #pragma once
 // vantoctl list make: a list file with every published file's time and
-// size, so that clients decide without asking the server.
+// size, so that clients decide without asking the server, and with
+// --sha256 its digest, so that they reject a file that is not this one.
 #include <string>
 #include <vector>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ClientSession.h"
 #include "CommandRegistry.h"
-#include "config/CfgNormalize.h"
 #include "config/VantoCfg.h"
 #include "http/FileDownload.h"
 #include "http/HttpContext.h"
@@ -17,24 +17,6 @@
 
 namespace {
 const char kUsage[] = "probe --ini PATH [--section NAME] REL_PATH [--download LOCAL_PATH]";
-
-// Prints the rows and questions instead of showing them; a certificate
-// question is answered No.
-class ConsoleDisplay : public IRunDisplay {
- public:
-  void ShowStepMessage(const char*) override {}
-  void AddListMessage(int, const std::string& text) override { std::printf("message=%s\n", text.c_str()); }
-  void PumpWaitingMessages(int) override {}
-  void SetStaticText(int, const std::string&) override {}
-  void SetProgressRange(int, int, int) override {}
-  void SetProgressPos(int, int) override {}
-  int AskUser(const std::string& text, const std::string&, unsigned) override {
-    std::string oneLine;
-    for (char c : text) oneLine += (c == '\r' || c == '\n') ? ' ' : c;
-    std::printf("certificate_error=%s\n", oneLine.c_str());
-    return IDNO;
-  }
-};
 
 void PrintError(int32_t code, const std::string& text) {
   if (code == 0) return;
@@ -64,16 +46,14 @@ int Probe(const std::vector<std::string>& args) {
     }
   }
   if (ini.empty() || rel.empty()) return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage);
-  if (::GetFileAttributesA(ini.c_str()) == INVALID_FILE_ATTRIBUTES)
-    return VantoctlUsageError("cannot read " + ini);
-
-  // The settings as the client holds them after start-up.
   CVantoCfg cfg;
-  cfg.m_dwConnectTimeOut = cfg.m_dwSendTimeOut = cfg.m_dwRecvTimeOut = 1800000;
-  cfg.LoadConfigFromIniFile(ini, section);
-  TrimDownloadBaseUrl(cfg);
+  if (!LoadClientSettings(ini, section, cfg)) return VantoctlUsageError("cannot read " + ini);
 
-  ConsoleDisplay display;
+  // Rows and questions are printed; a certificate question is answered No.
+  CToolDisplay display([](const std::string& row) { std::printf("message=%s\n", row.c_str()); },
+                       [](const std::string& question) {
+                         std::printf("certificate_error=%s\n", OneLine(question).c_str());
+                       });
   CHttpContext http(cfg);
   if (!http.OpenShared("vantoctl probe> ")) {
     std::printf("info_result=-1\n");

@@ -143,6 +143,17 @@ std::string PathBelowFolder(const std::string& folder, const std::string& file) 
 #endif
 }
 
+std::string LocalFileOf(const std::string& folder, const std::string& serverPath) {
+#ifdef _WIN32
+  // Names are CP949, the ANSI code page the C library opens with.
+  std::string path = folder + "\\" + serverPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+#else
+  return folder + "/" + Cp949ToUtf8(serverPath);
+#endif
+}
+
 bool ReplaceFileWith(const std::string& path, const std::string& text, std::string& error) {
   const std::string temporary = path + ".new";
 #ifdef _WIN32

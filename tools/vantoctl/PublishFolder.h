@@ -16,6 +16,10 @@ bool ReadPublishFolder(const std::string& folder, std::vector<PublishedFile>& fi
 // empty when file does not lie below folder.
 std::string PathBelowFolder(const std::string& folder, const std::string& file);
 
+// The path to open a published file by (folder as given, serverPath as
+// ReadPublishFolder named it).
+std::string LocalFileOf(const std::string& folder, const std::string& serverPath);
+
 // Writes text to path through a temporary file beside it, so that a
 // failure leaves the old file as it was. False with error on failure.
 bool ReplaceFileWith(const std::string& path, const std::string& text, std::string& error);

@@ -6,24 +6,10 @@
 
 #include "http/GzipFile.h"
 #include "http/GzipStreamDecoder.h"
+#include "GzipBytes.h"
 #include "support/TempDir.h"
 
 namespace {
-// A gzip member made by zlib itself.
-std::string Gzip(const std::string& data) {
-  z_stream s{};
-  deflateInit2(&s, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&s, data.size()) + 32, '\0');
-  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  s.avail_in = static_cast<uInt>(data.size());
-  s.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  s.avail_out = static_cast<uInt>(out.size());
-  deflate(&s, Z_FINISH);
-  out.resize(s.total_out);
-  deflateEnd(&s);
-  return out;
-}
-
 std::string Text(size_t lines) {
   std::string text;
   for (size_t i = 0; i < lines; ++i) text += "line " + std::to_string(i) + " of the published file\r\n";

@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "../sync/FakeRunDisplay.h"
 #include "../sync/LogCapture.h"
+#include "GzipBytes.h"
 #include "ScriptedReader.h"
 #include "http/DownloadResult.h"
 #include "http/LocalFileSink.h"
 #include "support/TempDir.h"
+#include "util/Sha256.h"
 
 namespace {
 const std::string kPrefix = "CVantoExeDlg::DownloadOneFileFromServer> ";
@@ -28,7 +31,7 @@ class LocalFileSinkTest : public TempDirTest {
     m_sent = reader.Sent();
     return rc;
   }
-  LocalFilePlan Plan(bool chunked, int64_t serverSize) { return {m_dir.Child("file.dll"), chunked, serverSize}; }
+  LocalFilePlan Plan(bool chunked, int64_t serverSize) { return {m_dir.Child("file.dll"), chunked, serverSize, ""}; }
   std::string Content() {
     std::string bytes;
     EXPECT_TRUE(ReadWholeFile(m_dir.Child("file.dll"), &bytes));
@@ -112,12 +115,77 @@ TEST_F(LocalFileSinkTest, ChecksTheSizeOfTheClosedFile) {
   }
 }
 
+// A fixed response body, handed out in reads of at most 3000 bytes.
+class BodyReader : public ITransferReader {
+ public:
+  explicit BodyReader(std::string body) : m_body(std::move(body)) {}
+  uint32_t Read(void* buffer, uint32_t capacity) override {
+    const size_t size = std::min<size_t>({capacity, 3000, m_body.size() - m_at});
+    m_body.copy(static_cast<char*>(buffer), size, m_at);
+    m_at += size;
+    return static_cast<uint32_t>(size);
+  }
+
+ private:
+  std::string m_body;
+  size_t m_at = 0;
+};
+
+TEST_F(LocalFileSinkTest, DigestOfTheDecodedFileDecides) {
+  std::string content;
+  for (int i = 0; i < 2000; ++i) content += "line " + std::to_string(i) + " of the published file\r\n";
+  const std::string path = m_dir.Child("file.dll");
+  const std::string right = Sha256OfText(content);
+  const std::string wireDigest = Sha256OfText(Gzip(content));
+  const struct {
+    const char* name;
+    bool gzip;
+    bool chunked;
+    std::string digest;
+    int wantRc;
+    std::string wantLine;
+  } cases[] = {
+      {"plain, right", false, false, right, DOWNLOAD_OK, "Down File SHA-256 Validation Success"},
+      {"plain, wrong", false, false, wireDigest, DOWNLOAD_HASH_MISMATCH,
+       "Down File SHA-256 Mismatch(" + path + "), Expected = " + wireDigest + ", Actual = " + right},
+      {"gzip, digest of the content", true, false, right, DOWNLOAD_OK, "Down File SHA-256 Validation Success"},
+      {"gzip, digest of the encoded bytes", true, false, wireDigest, DOWNLOAD_HASH_MISMATCH,
+       "Down File SHA-256 Mismatch(" + path + "), Expected = " + wireDigest + ", Actual = " + right},
+      {"chunked: no size check, the digest still counts", false, true, wireDigest, DOWNLOAD_HASH_MISMATCH,
+       "Down File SHA-256 Mismatch(" + path + "), Expected = " + wireDigest + ", Actual = " + right},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture log;
+    LocalFilePlan plan{path, c.chunked, c.chunked ? 0 : static_cast<int64_t>(content.size()), c.digest};
+    CLocalFileSink sink(plan, m_stop, nullptr);
+    ASSERT_TRUE(sink.Open());
+    BodyReader reader(c.gzip ? Gzip(content) : content);
+    int64_t total = 0;
+    ASSERT_EQ(RunTransferLoop(reader, sink, TransferPlan(), total), DOWNLOAD_OK);
+    ASSERT_EQ(sink.Close(), DOWNLOAD_OK);
+    EXPECT_EQ(sink.CheckClosedFile(c.gzip), c.wantRc);
+    EXPECT_TRUE(log.Contains(kPrefix + c.wantLine));
+    EXPECT_EQ(Content(), content) << "the sink leaves the file; the backup rules restore the old one";
+  }
+  // Without a digest nothing is hashed; a file that cannot be read fails.
+  LogCapture log;
+  CLocalFileSink plain({path, false, 0, ""}, m_stop, nullptr);
+  EXPECT_EQ(Transfer(plain, {100, 0}), DOWNLOAD_OK);
+  EXPECT_EQ(plain.Close(), DOWNLOAD_OK);
+  EXPECT_EQ(plain.CheckClosedFile(false), DOWNLOAD_OK);
+  EXPECT_FALSE(log.Contains("SHA-256"));
+  CLocalFileSink gone({m_dir.Child("gone.dll"), false, 0, right}, m_stop, nullptr);
+  EXPECT_EQ(gone.CheckClosedFile(false), DOWNLOAD_HASH_MISMATCH);
+  EXPECT_TRUE(log.Contains(kPrefix + "Down File SHA-256 Read Fail(" + m_dir.Child("gone.dll") + ")"));
+}
+
 #ifdef __linux__
 // A full disk fails either the write or the close: -3 both ways.
 TEST(LocalFileSinkFullDiskTest, FullDiskGivesLocalWriteFailure) {
   LogCapture log;
   int32_t stop = 0;
-  CLocalFileSink sink({"/dev/full", false, 0}, stop, nullptr);
+  CLocalFileSink sink({"/dev/full", false, 0, ""}, stop, nullptr);
   ASSERT_TRUE(sink.Open());
   ScriptedReader reader({4096, 4096, 0});
   int64_t total = 0;

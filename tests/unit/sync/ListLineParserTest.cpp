@@ -215,3 +215,38 @@ TEST(ParseKindField, FourCharacterCodeWithOptionsIsNoKind) {
   EXPECT_EQ(item.m_nFileType, 1);
   EXPECT_EQ(item.m_nPassFlag, 1);
 }
+
+TEST(ParseListLine, SeventhFieldCarriesADigestOnlyInItsExactForm) {
+  const std::string hex = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
+  std::string upper = hex;
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+  const struct {
+    std::string field7;
+    std::string want;
+  } cases[] = {
+      {"sha256:" + hex, hex},
+      {"SHA256:" + upper, hex},  // either case, stored in lower case
+      {"Sha256:" + hex.substr(0, 32) + upper.substr(32), hex},
+      {"sha256:" + hex.substr(1), ""},        // 63 digits
+      {"sha256:" + hex + "0", ""},            // 65 digits
+      {"sha256:" + hex.substr(1) + "g", ""},  // not hex
+      {" sha256:" + hex.substr(1), ""},       // nothing is trimmed
+      {"sha256:" + hex + " ", ""},
+      {"\"sha256:" + hex + "\"", ""},  // quotes stay part of the value
+      {"sha-256:" + hex, ""},
+      {"md5:d41d8cd98f00b204e9800998ecf8427e", ""},
+      {hex, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field7);
+    const FileItem item = Parse("bin/a.dll,lib/a.dll,SYS,ZIP,20100102030405,1234," + c.field7 + ",more");
+    EXPECT_EQ(item.m_strSha256, c.want);
+    // The first six fields read as they always have.
+    EXPECT_EQ(item.m_strTargetPath, "lib/a.dll");
+    EXPECT_EQ(item.m_nFileType, FILE_KIND_ZIP);
+    EXPECT_EQ(item.m_strFileSize, "1234");
+  }
+  EXPECT_EQ(Parse("a.dll,,,,,,sha256:" + hex).m_strSha256, hex);
+  EXPECT_EQ(Parse("a.dll,,,,,sha256:" + hex).m_strSha256, "");  // field 6 is the size
+}

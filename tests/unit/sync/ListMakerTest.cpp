@@ -128,3 +128,24 @@ TEST(ListMaker, PiecesOfALongLineAreNoted) {
   EXPECT_EQ(made.lines.size(), 3u);
 }
 }  // namespace
+
+namespace {
+TEST(ListMaker, DigestsGoIntoFieldSevenAndReplaceOldOnes) {
+  const std::string digest(64, 'a');
+  const std::string stale = "sha256:" + std::string(64, 'b');
+  ListMakeOptions options;
+  options.digests["x.dll"] = digest;
+  const std::vector<ListPiece> old = {{"x.dll,,,REG,20000101000000,1," + stale, 1},
+                                      {"y.txt,,,,20000101000000,1," + stale, 2}};
+  const ListMakeResult made = MakeListFile({{"x.dll", 0, 3}, {"y.txt", 0, 4}, {"z.txt", 0, 5}}, old, options);
+  EXPECT_EQ(made.lines, (std::vector<std::string>{"x.dll,,,REG,19700101000000,3,sha256:" + digest,
+                                                  "y.txt,,,,19700101000000,4", "z.txt,,,,19700101000000,5"}));
+  // Without a digest of its own an old one is stale: dropped, and said so.
+  EXPECT_TRUE(HasNote(made, "line 2: fields behind field 6 dropped"));
+  EXPECT_FALSE(HasNote(made, "line 1:"));
+  FileItem item;
+  ParseListLine(made.lines[0], item);
+  EXPECT_EQ(item.m_strSha256, digest);
+  EXPECT_EQ(item.m_nFileType, FILE_KIND_REG);
+}
+}  // namespace

@@ -49,10 +49,11 @@ LIST_LINES = [
 
 
 def entry(line, path, target, local, kind=1, sys_flag=2, pass_flag=0, wait=0, arg="", time="", size="",
-          excluded=False):
+          excluded=False, sha=""):
     return {"line": line, "m_strFilePath": path, "m_strTargetPath": target, "m_strLocalPath": local,
             "m_nFileType": kind, "m_nSysFileFlag": sys_flag, "m_nPassFlag": pass_flag, "m_nWaitFlag": wait,
-            "m_strArgument": arg, "m_strModifyTime": time, "m_strFileSize": size, "excluded": excluded}
+            "m_strArgument": arg, "m_strModifyTime": time, "m_strFileSize": size, "m_strSha256": sha,
+            "excluded": excluded}
 
 
 EXPECTED = [
@@ -138,6 +139,34 @@ class ListCheck(unittest.TestCase):
             f.write(b"a\tb\x01.txt,,,\n")
         got, _ = self.check()
         self.assertEqual(got[0]["m_strFilePath"], "a\tb\x01.txt")
+
+    def test_digests_and_warnings(self):
+        digest = "0123456789abcdef" * 4
+        lines = [
+            "docs/Index.html,,,,,,sha256:" + digest.upper(),  # 1: a digest, either case
+            "docs/index.html",                                # 2: same file as line 1 on Windows
+            "docs/sub/a.txt,DOCS\\SUB/a.txt",                 # 3: "/" and "\\" and case
+            "docs/sub/a.txt,DOCS\\SUB/a.txt",                 # 4: listed twice: fetched once, no warning
+            "docs/a#b.html,,,,,,md5:abc",                     # 5: cut at "#"; other text in field 7
+            "q/x.cgi?v=1,,,,,,sha256:" + digest[:-1],         # 6: cut at "?"; a digest one digit short
+            "한글/갂.txt",                                     # 7, 8: Hangul whose second bytes are
+            "한글/갵.txt",                                     #   "A" and "a" (0x81 0x41, 0x81 0x61)
+        ]
+        with open(self.path, "wb") as f:
+            f.write("\r\n".join(lines).encode("cp949"))
+        got, stderr = self.check()
+        self.assertEqual([e["m_strSha256"] for e in got], [digest] + [""] * 7)
+        warnings = [w for w in stderr.splitlines() if w.startswith("vantoctl: warning: ")]
+        self.assertEqual(warnings, [
+            'vantoctl: warning: line 5: docs/a#b.html: the request path ends at "#" (clients send server paths '
+            'unescaped)',
+            'vantoctl: warning: line 6: q/x.cgi?v=1: the request path ends at "?" (clients send server paths '
+            'unescaped)',
+            'vantoctl: warning: line 6: q/x.cgi?v=1: field 7 is not "sha256:" and 64 hex digits; clients ignore it',
+            "vantoctl: warning: line 2: docs/index.html: same local file on Windows as line 1 (docs/Index.html): "
+            "C:\\App\\docs\\index.html",
+        ], stderr)
+        self.assertIn("; 4 warnings", stderr)
 
     def test_bad_usage(self):
         self.assertEqual(run("check", self.path).returncode, 2)  # no target

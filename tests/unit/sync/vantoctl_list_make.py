@@ -4,6 +4,7 @@ itself left out, and clients (list check) reading the times and sizes.
 
 Usage: vantoctl_list_make.py PATH_TO_VANTOCTL
 """
+import hashlib
 import json
 import os
 import subprocess
@@ -65,6 +66,15 @@ class ListMake(unittest.TestCase):
         # Without --from or --out naming it, the list is a published file too.
         self.assertIn("Vanto.lst,,,,", "\n".join(lines))
         self.assertIn("bin/app.dll,,,,20151021162800,9000", lines)
+
+    def test_digests(self):
+        r = run("make", self.pub, "--from", self.list, "--sha256")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        lines = r.stdout.decode("cp949").splitlines()
+        for rel, data in FILES.items():
+            line = next(line for line in lines if line.startswith(rel + ","))
+            self.assertTrue(line.endswith(",sha256:" + hashlib.sha256(data).hexdigest()), line)
+        self.assertIn("old/gone.dll,,,DEL", lines)  # never fetched: no digest
 
     def test_bad_usage(self):
         self.assertEqual(run("make").returncode, 2)

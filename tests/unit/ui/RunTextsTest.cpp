@@ -7,6 +7,7 @@ TEST(RunTexts, FailureTextsByCode) {
   EXPECT_EQ(BuildDownloadFailureText("a/b.dll", -3),
             "a/b.dll 파일 다운로드 실패(-3) : 로컬 파일 열기 실패(파일 읽기 모드 속성 확인)");
   EXPECT_EQ(BuildDownloadFailureText("x", -5), "x 파일 다운로드 실패(-5) : 파일 수정 시간 정보 변경 실패");
+  EXPECT_EQ(BuildDownloadFailureText("bin/a.dll", -8), "bin/a.dll 파일 다운로드 실패(-8) : 파일 해시(SHA-256) 불일치");
   // A code without a text of its own still names the file and the code.
   EXPECT_EQ(BuildDownloadFailureText("x", -10), "x 파일 다운로드 실패(-10)");
 }
