@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "util/Cp949Case.h"
+
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -98,9 +100,7 @@ void ParseKindField(const std::string& text, FileItem& item) {
     code = Trim(code.substr(0, bar));
     if (code.empty()) return;
   }
-  for (char& c : code)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  item.m_nFileType = KindFromCode(code);
+  item.m_nFileType = KindFromCode(UpperCp949(code));
 }
 
 void ParseListLine(const std::string& line, FileItem& item) {
