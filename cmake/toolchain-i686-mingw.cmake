@@ -10,8 +10,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Windows test programs run under Wine in the project's own prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
-# 64-bit time_t, as on x86_64 and with Microsoft's own compilers: without it
-# mingw's 32-bit time_t ends in 2038 and dates beyond it (a download date of
-# 2099, a server time after 2038) fail to convert.
-set(CMAKE_C_FLAGS_INIT "-D__MINGW_USE_VC2005_COMPAT")
-set(CMAKE_CXX_FLAGS_INIT "-D__MINGW_USE_VC2005_COMPAT")
