@@ -50,7 +50,8 @@ wine_services_running() {
 
 if ! wine_services_running; then
   # A server that outlives the last program by a while (scripts/test.sh
-  # ends it); exit code 2 means one runs already.
-  "$WINESERVER" -p"${VANTO_WINESERVER_LINGER:-300}" </dev/null >/dev/null 2>&1 9>&- || true
+  # ends it); exit code 2 means one runs already. Its messages (a client it
+  # had to kill, for example) go to a log beside the prefix.
+  "$WINESERVER" -p"${VANTO_WINESERVER_LINGER:-300}" </dev/null >/dev/null 2>>"$WINEPREFIX.server.log" 9>&- || true
   "$VANTO_WINE64" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
 fi

@@ -121,9 +121,18 @@ class Result:
 
 
 def describe(result):
-    """Exit code and the ends of both outputs, for a failure message."""
-    return (f"exit code {result.returncode}{' (time-out)' if result.timed_out else ''}\n"
+    """Exit code and the ends of both outputs, for a failure message; with
+    the end of the wineserver's log when the program may have been killed
+    by the server (exit code 1, nothing on standard error)."""
+    text = (f"exit code {result.returncode}{' (time-out)' if result.timed_out else ''}\n"
             f"stdout: ...{result.stdout[-1500:]!r}\nstderr: ...{result.stderr[-1500:]!r}")
+    if result.returncode == 1 and not result.stderr:
+        try:
+            with open(prefix() + ".server.log", "rb") as f:
+                text += f"\nwineserver log: ...{f.read()[-1500:]!r}"
+        except OSError:
+            pass
+    return text
 
 
 def _wine_services_running(wineprefix):
