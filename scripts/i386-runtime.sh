@@ -54,9 +54,21 @@ report() {
   return 1
 }
 
+# The kernel refuses i386 programs (as opposed to a loader that is missing
+# or broken): only then is qemu registered, since the entry would also
+# slow down every 32-bit program of a kernel that runs them itself.
+kernel_refuses_i386() {
+  [ -x "$loader" ] || return 1
+  # 126: the shell found the program but could not execute it (on such a
+  # kernel: "Exec format error").
+  "$loader" --version >/dev/null 2>&1
+  [ $? = 126 ]
+}
+
 enable() {
   qemu_registered && return 0
   loader_runs && return 0
+  kernel_refuses_i386 || return 0
   if [ ! -x "$qemu" ]; then
     echo "none: $qemu is missing (package qemu-user-static; scripts/setup.sh installs it)"
     return 1
