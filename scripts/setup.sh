@@ -92,6 +92,20 @@ has_source_entries() {
     || grep -qs '^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list
 }
 
+# The shipped build is 32-bit. Where the kernel cannot run 32-bit programs,
+# qemu-user-static runs them (registered for i386 programs in binfmt_misc;
+# that registration lasts until the machine restarts, and this step renews
+# it). Without it the 32-bit tests skip with the reason; the set-up goes on.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  if ! dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q 'install ok installed'; then
+    echo "setup: installing qemu-user-static (this kernel cannot run 32-bit programs itself)"
+    apt_update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-user-static \
+      </dev/null >/dev/null || echo "setup: warning: qemu-user-static could not be installed" >&2
+  fi
+fi
+echo "setup: 32-bit programs: $("$top/scripts/i386-runtime.sh" --enable)"
+
 # minizip has no Windows build in the archive: compile its reader from the
 # zlib source package's contrib/minizip.
 if [ ! -f "$top/third_party/minizip/.complete" ]; then

@@ -20,6 +20,10 @@ scripts/wine-prefix.sh || exit 1
 source scripts/wine-env.sh
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 
+# The shipped build is 32-bit: natively its whole suite runs; through qemu
+# only the i686 smoke set (the other 32-bit tests skip with the reason).
+echo "== 32-bit programs: $(scripts/i386-runtime.sh)"
+
 status=0
 for preset in host win32 win64; do
   echo "== tests: $preset"

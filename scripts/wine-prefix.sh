@@ -13,8 +13,18 @@ source "$(dirname "$0")/wine-env.sh"
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
+# A prefix made while 32-bit programs could not run has no 32-bit side (an
+# empty syswow64: they then fail with "could not load kernel32.dll"). It is
+# made again once they can; through qemu that takes about five minutes.
+lacks_32bit_side() {
+  [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && "$VANTO_WINE32" --version >/dev/null 2>&1
+}
 # Wine processes must not inherit the lock (fd 9): services would hold it.
-if [ ! -f "$WINEPREFIX/.vanto-ready" ]; then
+if [ ! -f "$WINEPREFIX/.vanto-ready" ] || lacks_32bit_side; then
+  if [ -f "$WINEPREFIX/.vanto-ready" ]; then
+    echo "wine-prefix: making $WINEPREFIX again, with its 32-bit side" >&2
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 9>&- || true
+  fi
   rm -rf "$WINEPREFIX"
   "$VANTO_WINE64" wineboot -i </dev/null >/dev/null 2>&1 9>&-
   "$VANTO_WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
@@ -40,7 +50,8 @@ wine_services_running() {
 
 if ! wine_services_running; then
   # A server that outlives the last program by a while (scripts/test.sh
-  # ends it); exit code 2 means one runs already.
-  "$WINESERVER" -p"${VANTO_WINESERVER_LINGER:-300}" </dev/null >/dev/null 2>&1 9>&- || true
+  # ends it); exit code 2 means one runs already. Its messages (a client it
+  # had to kill, for example) go to a log beside the prefix.
+  "$WINESERVER" -p"${VANTO_WINESERVER_LINGER:-300}" </dev/null >/dev/null 2>>"$WINEPREFIX.server.log" 9>&- || true
   "$VANTO_WINE64" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
 fi

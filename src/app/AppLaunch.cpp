@@ -14,6 +14,7 @@
 #include "util/LogIfOpen.h"
 #include "app/KillUtil.h"
 #include "app/RunTwin.h"
+#include "util/Cp949Case.h"
 #include "util/FileUtil.h"
 #include "util/WinHandles.h"
 
@@ -245,8 +246,10 @@ int GetOsMajorVersion() {
 }
 
 std::string GetInternetExplorerPath(bool* x86Exists, std::string* x86Path, std::string* plainPath) {
-  const std::string plain = ProgramFilesDir() + "\\Internet Explorer\\IEXPLORE.EXE";
-  const std::string x86 = plain + " (x86)";
+  // The 32-bit copy lives in "<Program Files> (x86)" on 64-bit Windows.
+  const std::string programFiles = ProgramFilesDir();
+  const std::string plain = programFiles + "\\Internet Explorer\\IEXPLORE.EXE";
+  const std::string x86 = programFiles + " (x86)\\Internet Explorer\\IEXPLORE.EXE";
   const bool exists = FileExists(x86);
   if (x86Exists) *x86Exists = exists;
   if (x86Path) *x86Path = x86;
@@ -297,9 +300,7 @@ int CopyAndRunLoomBrowser(const std::string& path, const std::string& argument, 
     LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> ReverseFind() Fail...");
     return -1;
   }
-  std::string stem = path.substr(0, dot);
-  std::transform(stem.begin(), stem.end(), stem.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string stem = LowerCp949(path.substr(0, dot));
   LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> strTemp3 = %s", stem.c_str());
   std::string program;
   if (stem.find("iexplore") != std::string::npos) {

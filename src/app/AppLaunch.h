@@ -27,7 +27,7 @@ int CopyAndRunLoomBrowser(const std::string& path, const std::string& argument, 
 // -1 bad path, file not found or no killer.
 int KillLoomBrowserRun(const std::string& path);
 int KillLoomBrowser5Run(const std::string& path);
-// "%s\Internet Explorer\IEXPLORE.EXE" under Program Files, preferring the
-// " (x86)" variant of that text when such a file exists.
+// Internet Explorer: "<Program Files> (x86)\Internet Explorer\IEXPLORE.EXE"
+// when that file exists, else "<Program Files>\Internet Explorer\IEXPLORE.EXE".
 std::string GetInternetExplorerPath(bool* x86Exists = nullptr, std::string* x86Path = nullptr,
                                     std::string* plainPath = nullptr);

@@ -22,7 +22,7 @@ Fn GetEntry(HMODULE module, const char* name) {
 // Releases the native query's buffer on every path.
 class HeapBuffer {
  public:
-  using FreeFn = BOOL(WINAPI*)(HANDLE, DWORD, LPVOID);
+  using FreeFn = decltype(&::HeapFree);
   HeapBuffer(HANDLE heap, FreeFn freeFn) : m_heap(heap), m_free(freeFn) {}
   ~HeapBuffer() { reset(nullptr); }
   HeapBuffer(const HeapBuffer&) = delete;

@@ -34,12 +34,17 @@ class CKillUtil {
   bool UsesNative() const { return m_fQuerySysInfo && m_fGetProcessHeap && m_fHeapAlloc && m_fHeapFree; }
 
  private:
-  using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-  using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
-  using QuerySysInfoFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-  using GetProcessHeapFn = HANDLE(WINAPI*)();
-  using HeapAllocFn = LPVOID(WINAPI*)(HANDLE, DWORD, SIZE_T);
-  using HeapFreeFn = BOOL(WINAPI*)(HANDLE, DWORD, LPVOID);
+  // Types of the entry points looked up at run time, taken from their
+  // declarations so that they carry the system's calling convention
+  // (__stdcall on 32-bit Windows; a mismatch there corrupts the stack).
+  using CreateSnapshotFn = decltype(&::CreateToolhelp32Snapshot);
+  using ProcessWalkFn = decltype(&::Process32First);
+  using GetProcessHeapFn = decltype(&::GetProcessHeap);
+  using HeapAllocFn = decltype(&::HeapAlloc);
+  using HeapFreeFn = decltype(&::HeapFree);
+  // ZwQuerySystemInformation has no declaration in the SDK headers; NTAPI
+  // is __stdcall as well.
+  using QuerySysInfoFn = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
 
   // Shared by both searches once a name matched: open, compare the path.
   // Returns 1 matched (handle kept), 0 path differs, -1 open failed.

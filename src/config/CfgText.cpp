@@ -2,12 +2,12 @@
 
 #include <climits>
 
+#include "util/Cp949Case.h"
+
 namespace {
 bool IsWhite(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
 
 int CfgAtoi(const std::string& text) {
@@ -38,14 +38,5 @@ std::string TrimWhite(const std::string& text) {
 }
 
 bool EqualsNoCaseMbcs(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
-      continue;
-    }
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
+  return a.size() == b.size() && LowerCp949(a) == LowerCp949(b);
 }

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "util/Cp949Case.h"
 #include "util/Sha256.h"
 
 namespace {
@@ -102,9 +103,7 @@ void ParseKindField(const std::string& text, FileItem& item) {
     code = Trim(code.substr(0, bar));
     if (code.empty()) return;
   }
-  for (char& c : code)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  item.m_nFileType = KindFromCode(code);
+  item.m_nFileType = KindFromCode(UpperCp949(code));
 }
 
 std::string ParseDigestField(const std::string& text) {

@@ -27,7 +27,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 
 void ShowAboutBox(HWND owner) {
   const CDialogTemplate dialogTemplate(MakeAboutDialogSpec());
-  UniqueIcon icon = CreateAppIcon(32);  // outlives the box
+  UniqueIcon icon = LoadAppIcon(32);  // outlives the box
   ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate.Get(), owner, &AboutProc,
                             reinterpret_cast<LPARAM>(&icon));
 }

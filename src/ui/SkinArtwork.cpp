@@ -131,28 +131,7 @@ UniqueBitmap CreateSkinBitmap(int id) {
   }
 }
 
-UniqueIcon CreateAppIcon(int size) {
-  Gdiplus::Bitmap image(size, size, PixelFormat32bppARGB);
-  {
-    Gdiplus::Graphics g(&image);
-    g.Clear(Color(0, 0, 0, 0));
-    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    const float s = static_cast<float>(size);
-    Gdiplus::GraphicsPath body;
-    AddRoundRect(body, s * 0.06f, s * 0.06f, s * 0.88f, s * 0.88f, s * 0.16f);
-    Gdiplus::LinearGradientBrush fill(Gdiplus::PointF(0, 0), Gdiplus::PointF(0, s), Color(255, 124, 184, 84),
-                                      Color(255, 62, 126, 44));
-    g.FillPath(&fill, &body);
-    // A "V" that also reads as a downward arrow.
-    Gdiplus::Pen pen(Color(255, 255, 255, 255), s * 0.12f);
-    pen.SetLineJoin(Gdiplus::LineJoinRound);
-    pen.SetStartCap(Gdiplus::LineCapRound);
-    pen.SetEndCap(Gdiplus::LineCapRound);
-    const Gdiplus::PointF v[3] = {Gdiplus::PointF(s * 0.28f, s * 0.3f), Gdiplus::PointF(s * 0.5f, s * 0.72f),
-                                  Gdiplus::PointF(s * 0.72f, s * 0.3f)};
-    g.DrawLines(&pen, v, 3);
-  }
-  HICON icon = nullptr;
-  image.GetHICON(&icon);
-  return UniqueIcon(icon);
+UniqueIcon LoadAppIcon(int size) {
+  return UniqueIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINFRAME),
+                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }

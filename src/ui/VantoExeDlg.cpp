@@ -14,8 +14,14 @@
 #include "util/VantoResult.h"
 
 namespace {
-const char* const kAboutMenuText = "VantoExe 정보(&A)...";
 const char* const kDefaultCaption = "VantoExe";
+
+// A string resource of the program file; empty when it carries none.
+std::wstring LoadResourceString(UINT id) {
+  const wchar_t* text = nullptr;
+  const int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
 }  // namespace
 
 CVantoExeDlg::CVantoExeDlg(const VantoDialogInfo& info) : m_info(info) {}
@@ -136,15 +142,15 @@ BOOL CVantoExeDlg::OnInitDialog() {
   m_buttonClose.Attach(::GetDlgItem(m_hWnd, IDOK));
 
   if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
-    const std::wstring text = Cp949ToWide(kAboutMenuText);
+    const std::wstring text = LoadResourceString(IDS_ABOUTBOX);
     if (!text.empty()) {
       ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
     }
   }
 
-  m_iconLarge = CreateAppIcon(32);
-  m_iconSmall = CreateAppIcon(16);
+  m_iconLarge = LoadAppIcon(32);
+  m_iconSmall = LoadAppIcon(16);
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconLarge.get()));
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.get()));
 

@@ -52,20 +52,45 @@ def pe_machine(path):
     return {0x14C: "i386", 0x8664: "x86_64"}.get(struct.unpack_from("<H", data, pe + 4)[0], "unknown")
 
 
-def can_run(exe):
-    """False where the kernel cannot run the 32-bit Wine loader."""
+_I386_RUNTIME = None
+
+QEMU_SKIP = ("32-bit programs run through qemu on this machine (about a minute per process start): "
+             "only the i686 smoke set runs (CTest label i686_smoke)")
+
+
+def i386_runtime():
+    """How this machine runs 32-bit programs: 'native', 'qemu' or
+    'none: REASON' (scripts/i386-runtime.sh), asked once per process."""
+    global _I386_RUNTIME
+    if _I386_RUNTIME is None:
+        r = subprocess.run([os.path.join(SOURCE_DIR, "scripts", "i386-runtime.sh")], capture_output=True, text=True)
+        _I386_RUNTIME = r.stdout.strip() or "none: scripts/i386-runtime.sh gave no answer"
+    return _I386_RUNTIME
+
+
+def skip_reason(exe):
+    """Why exe cannot run in this test; None when it can. Through qemu only
+    the tests marked as the i686 smoke set (VANTO_I686_SMOKE=1) run."""
     if pe_machine(exe) != "i386":
-        return True
-    try:
-        return subprocess.run([env()["VANTO_WINE32"], "--version"], capture_output=True).returncode == 0
-    except OSError:
-        return False
+        return None
+    runtime = i386_runtime()
+    if runtime == "native":
+        return None
+    if runtime == "qemu":
+        return None if os.environ.get("VANTO_I686_SMOKE") == "1" else QEMU_SKIP
+    return runtime.partition(": ")[2] or runtime
+
+
+def can_run(exe):
+    """False where this test cannot run the program (see skip_reason)."""
+    return skip_reason(exe) is None
 
 
 def loader_for(exe):
     """The Wine loader for exe; skips the calling test where it cannot run."""
-    if not can_run(exe):
-        raise unittest.SkipTest(f"this machine cannot run 32-bit programs under Wine: {os.path.basename(exe)}")
+    reason = skip_reason(exe)
+    if reason:
+        raise unittest.SkipTest(f"{os.path.basename(exe)}: {reason}")
     e = env()
     return e["VANTO_WINE32"] if pe_machine(exe) == "i386" else e["VANTO_WINE64"]
 
@@ -93,6 +118,21 @@ class Result:
         self.stdout = stdout
         self.stderr = stderr
         self.timed_out = timed_out
+
+
+def describe(result):
+    """Exit code and the ends of both outputs, for a failure message; with
+    the end of the wineserver's log when the program may have been killed
+    by the server (exit code 1, nothing on standard error)."""
+    text = (f"exit code {result.returncode}{' (time-out)' if result.timed_out else ''}\n"
+            f"stdout: ...{result.stdout[-1500:]!r}\nstderr: ...{result.stderr[-1500:]!r}")
+    if result.returncode == 1 and not result.stderr:
+        try:
+            with open(prefix() + ".server.log", "rb") as f:
+                text += f"\nwineserver log: ...{f.read()[-1500:]!r}"
+        except OSError:
+            pass
+    return text
 
 
 def _wine_services_running(wineprefix):

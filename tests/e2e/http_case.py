@@ -49,7 +49,7 @@ class HttpCase(harness.WineTestCase):
         super().setUp()
         self.exe = harness.exe_path("vanto_http_driver.exe")
         if not harness.can_run(self.exe):
-            self.skipTest("this machine cannot run 32-bit programs under Wine")
+            self.skipTest(harness.skip_reason(self.exe))
         self.root = os.path.join(self.dir, "server")
         os.makedirs(os.path.join(self.root, "pub"))
         self.server = publish_server.PublishServer(self.root, tls=self.tls, cert_dir=self.dir).start()
@@ -93,7 +93,7 @@ class HttpCase(harness.WineTestCase):
         r = harness.run(self.exe, [harness.to_windows(settings), harness.to_windows(self.logdir), *commands],
                         timeout=timeout, extra_env=extra_env)
         self.assertFalse(r.timed_out, "driver timed out")
-        self.assertEqual(r.returncode, 0, r.stderr[-2000:])
+        self.assertEqual(r.returncode, 0, harness.describe(r))
         return Output(r.stdout)
 
     def log(self):

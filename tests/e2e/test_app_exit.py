@@ -79,6 +79,7 @@ class StartModeOneTest(vanto.VantoCase):
             self.assertNotIn(b"VantoExe Start", f.read(), "LOG_ENCODE_FLAG 1 inverts the file")
         log = self.log_text(target)
         self.assert_startup_log(target)
+        program_files = "C:\\Program Files (x86)" if harness.pe_machine(self.vanto) == "i386" else "C:\\Program Files"
         self.assert_in_order(log, [
             "CVantoCfg::LogConfigInfo> TARGET_DIR : " + harness.to_windows(target) + "\n",
             "CVantoExeApp::InitInstance> Call KillLoomBrowserRun() Func",
@@ -87,6 +88,7 @@ class StartModeOneTest(vanto.VantoCase):
             "CVantoExeApp::InitInstance> Call KillLoomBrowser5Run() Func",
             "CVantoExeApp::KillLoomBrowser5Run> KillProcess Return Value = 1",
             "CVantoExeApp::ExitInstance> pResultValue = 0",
+            "CVantoExeApp::CreateEnvLink> szIePath1 = " + program_files + " (x86)\\Internet Explorer\\IEXPLORE.EXE\n",
             "CVantoExeApp::CreateEnvLink> After Replace : C:\\windows\\system32\\notepad.exe",
             "CVantoExeApp::ExitInstance> Try to Run Corvo",
             "CVantoExeApp::CopyAndRun> Agent Start, PID = ",

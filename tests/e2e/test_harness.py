@@ -11,7 +11,7 @@ class HarnessTest(harness.WineTestCase):
         super().setUp()
         self.exe = harness.exe_path("vanto_probe_exit.exe")
         if not harness.can_run(self.exe):
-            self.skipTest("this machine cannot run 32-bit programs under Wine")
+            self.skipTest(harness.skip_reason(self.exe))
 
     def test_exit_code_and_output(self):
         r = harness.run(self.exe, ["7", "두번째"], timeout=60)

@@ -50,7 +50,7 @@ class VantoctlConfigTest(harness.WineTestCase if not NATIVE else unittest.TestCa
             super().setUp()
             self.exe = harness.exe_path("vantoctl.exe")
             if not harness.can_run(self.exe):
-                self.skipTest("this machine cannot run 32-bit programs under Wine")
+                self.skipTest(harness.skip_reason(self.exe))
 
     # Paths as the program sees them.
     def path(self, name):

@@ -33,9 +33,12 @@ class ProbeCase(harness.WineTestCase):
             f.write(("[SITE]\r\n" + "".join(f"{k}={v}\r\n" for k, v in values.items())).encode("cp949"))
         return harness.to_windows(path)
 
-    def probe(self, *args):
+    def probe(self, *args, expect=None):
+        """(exit code, output); with expect, the exit code is checked first."""
         r = harness.run(self.exe, ["probe", *args], timeout=120)
-        self.assertFalse(r.timed_out)
+        self.assertFalse(r.timed_out, harness.describe(r))
+        if expect is not None:
+            self.assertEqual(r.returncode, expect, harness.describe(r))
         return r.returncode, Output(r.stdout)
 
 
@@ -76,8 +79,8 @@ class ProbeTest(ProbeCase):
             self.assertEqual(f.read(), OLD)
 
     def test_missing_file_and_bad_usage(self):
-        rc, out = self.probe("--ini", self.write_ini(), "--section", "SITE", "bin/none.dll")
-        self.assertEqual((rc, out["info_result"]), (1, "-5"))
+        _, out = self.probe("--ini", self.write_ini(), "--section", "SITE", "bin/none.dll", expect=1)
+        self.assertEqual(out["info_result"], "-5")
         rc, _ = self.probe("bin/app.dll")
         self.assertEqual(rc, 2)
         rc, _ = self.probe("--ini", harness.to_windows(os.path.join(self.dir, "none.ini")), "bin/app.dll")

@@ -88,7 +88,7 @@ class VantoCase(harness.WineTestCase):
         super().setUp()
         self.vanto = harness.exe_path("VantoExe.exe")
         if not harness.can_run(self.vanto):
-            self.skipTest("this machine cannot run 32-bit programs under Wine")
+            self.skipTest(harness.skip_reason(self.vanto))
         ensure_wineserver()
         self.driver = harness.exe_path("vanto_uidriver.exe")
         self.probe = harness.exe_path("vanto_probe_exit.exe")

@@ -1,20 +1,24 @@
 // Test tool: drives the program under test from the same Wine prefix.
 //   msgbox   <folder> <timeout-ms> <ok|yes|no|cancel|none>
 //       waits for a message box (#32770) of a process whose program file
-//       lies below <folder>, prints its text (UTF-8) and presses the button.
+//       lies below <folder>, prints its text (UTF-8) and clicks the button.
 //   waitgone <folder> <timeout-ms>   waits until no process runs from <folder>
 //   list     <folder>                prints "pid path" of those processes
 //   kill     <folder>                terminates them
 //   click    <folder> <timeout-ms> <control-id>
 //       waits for the progress dialog (class VantoExeDlg) of a process below
-//       <folder> and clicks the control with that id
+//       <folder> and clicks the button with that id
 //   rows     <folder> <timeout-ms>
 //       waits for the progress dialog of a process below <folder> and prints
 //       the text of every row of its message list, one per line (UTF-8)
+// Buttons are clicked as a user can click them: only when visible and
+// enabled (otherwise exit code 3 and a line on standard error), with
+// BM_CLICK, so that the button itself sends its command.
 //   desktop  -                       makes sure the prefix's desktop runs
 //   spawn    <exe> <tail-file>       starts exe with the command-line tail
 //       read from tail-file (CP949 bytes), prints the pid, does not wait
-// Exit code 0 done, 2 time-out or nothing found, 1 bad usage or failure.
+// Exit code 0 done, 2 time-out or nothing found, 1 bad usage or failure,
+// 3 the button is hidden or disabled.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
@@ -118,6 +122,21 @@ int ButtonId(const wchar_t* name) {
   return 0;
 }
 
+int ClickButton(HWND parent, int id, DWORD timeoutMs) {
+  HWND button = ::GetDlgItem(parent, id);
+  if (!button) {
+    std::fprintf(stderr, "no button %d\n", id);
+    return 3;
+  }
+  if (!::IsWindowVisible(button) || !::IsWindowEnabled(button)) {
+    std::fprintf(stderr, "button %d is %s\n", id, ::IsWindowVisible(button) ? "disabled" : "hidden");
+    return 3;
+  }
+  // Sent, not posted: the click has been handled when this returns.
+  DWORD_PTR answer = 0;
+  return ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &answer) ? 0 : 2;
+}
+
 int MessageBoxCommand(const std::wstring& folder, DWORD timeoutMs, const wchar_t* button) {
   const DWORD start = ::GetTickCount();
   for (;;) {
@@ -130,11 +149,7 @@ int MessageBoxCommand(const std::wstring& folder, DWORD timeoutMs, const wchar_t
       ::EnumChildWindows(search.found, CollectStatic, reinterpret_cast<LPARAM>(&text));
       WriteUtf8(text);
       const int id = ButtonId(button);
-      if (id != 0) {
-        ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(search.found, id)));
-      }
-      return 0;
+      return id != 0 ? ClickButton(search.found, id, timeoutMs) : 0;
     }
     if (::GetTickCount() - start > timeoutMs) return 2;
     ::Sleep(100);
@@ -155,10 +170,7 @@ HWND WaitForDialog(const std::wstring& folder, DWORD timeoutMs) {
 
 int ClickCommand(const std::wstring& folder, DWORD timeoutMs, int controlId) {
   HWND dialog = WaitForDialog(folder, timeoutMs);
-  if (!dialog) return 2;
-  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, controlId)));
-  return 0;
+  return dialog ? ClickButton(dialog, controlId, timeoutMs) : 2;
 }
 
 // The list view lives in another process: the item and its text buffer are

@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   // Texts are written as the bytes they are, without CR insertion.
   _setmode(_fileno(stdout), _O_BINARY);
+  // Unbuffered: what was printed reaches a pipe even if the process is
+  // stopped or ends abnormally (the C runtime buffers pipes in full).
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
 #endif
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
     PrintUsage(argc < 2 ? stderr : stdout);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -112,6 +113,34 @@ TEST_F(LaunchFilesTest, CopyAndStartSelfWithoutInstalledProgramIsMinusOne) {
   EXPECT_EQ(CopyAndStartSelf("R"), -1);
   EXPECT_FALSE(FileExists(m_dir.Child("VantoExeRun.exe")));
   g_szModuleDir[0] = '\0';
+}
+
+TEST_F(LaunchFilesTest, CopyAndRunLoomBrowserReadsKoreanNamesWhole) {
+  // 갏 is 81 49: lower-cased byte by byte, "갏EXPLORE" would read "...iexplore"
+  // and Internet Explorer would start instead of the browser's Run twin.
+  const std::string folder = m_dir.Child("갏EXPLORE");
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string browser = folder + "\\loomBrowser.exe";
+  ASSERT_TRUE(::CopyFileA(ProbeExePath().c_str(), browser.c_str(), FALSE));
+  EXPECT_EQ(CopyAndRunLoomBrowser(browser, "sleep 30", "LoomBrowser"), 0);
+  const std::string twin = folder + "\\loomBrowserRun.exe";
+  EXPECT_TRUE(IsRunningFrom(twin));
+  TerminateAllFrom(twin);
+}
+
+TEST(GetInternetExplorerPath, PrefersTheCopyInProgramFilesX86) {
+  char programFiles[512] = "";
+  ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE));
+  bool x86Exists = false;
+  std::string x86, plain;
+  const std::string chosen = GetInternetExplorerPath(&x86Exists, &x86, &plain);
+  EXPECT_EQ(x86, std::string(programFiles) + " (x86)\\Internet Explorer\\IEXPLORE.EXE");
+  EXPECT_EQ(plain, std::string(programFiles) + "\\Internet Explorer\\IEXPLORE.EXE");
+  EXPECT_EQ(x86Exists, ::GetFileAttributesA(x86.c_str()) != INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(chosen, x86Exists ? x86 : plain);
+#ifdef _WIN64
+  EXPECT_TRUE(x86Exists) << "a 64-bit system keeps the 32-bit copy in Program Files (x86)";
+#endif
 }
 
 TEST(GetOsMajorVersion, KnowsThisSystem) { EXPECT_GE(GetOsMajorVersion(), 5); }

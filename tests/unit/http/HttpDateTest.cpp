@@ -17,6 +17,8 @@ TEST(ParseHttpDate, HeaderFieldsAsTheyAre) {
   EXPECT_EQ(Text("Wed, 21 Oct 2015 07:28:00 GMT", 1), "20151021072800");
   EXPECT_EQ(Text("Mon, 01 Jan 2001 00:00:01 GMT", 1), "20010101000001");
   EXPECT_EQ(Text("Sat, 29 Feb 2020 12:34:56 GMT", 2), "20200229123456");
+  // Beyond the 32-bit time range (January 2038) on every build, the 32-bit one included.
+  EXPECT_EQ(Text("Tue, 01 Jan 2064 10:00:00 GMT", 1), "20640101100000");
 }
 
 TEST(ParseHttpDate, NineHoursLaterWhenTimesAreNotGmt) {

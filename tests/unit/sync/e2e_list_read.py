@@ -24,7 +24,7 @@ class ListRead(harness.WineTestCase):
         super().setUp()
         self.exe = harness.exe_path("vanto_list_driver.exe")
         if not harness.can_run(self.exe):
-            self.skipTest("cannot run this build here")
+            self.skipTest(harness.skip_reason(self.exe))
         self.root = tempfile.mkdtemp(prefix="publish_root_")
         self.addCleanup(shutil.rmtree, self.root, True)
         self.server = PublishServer(self.root).start()

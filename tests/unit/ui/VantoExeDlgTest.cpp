@@ -127,6 +127,9 @@ TEST_F(VantoExeDlgTest, ControlsOfTheTemplate) {
     EXPECT_EQ(WideToCp949(title), "내용");
     EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_FULLROWSELECT);
     EXPECT_TRUE(ListView_GetImageList(list, LVSIL_SMALL));
+    // Icon 128 and string 101 are resources of the program file.
+    EXPECT_TRUE(::SendMessageW(h, WM_GETICON, ICON_BIG, 0));
+    EXPECT_TRUE(::SendMessageW(h, WM_GETICON, ICON_SMALL, 0));
     // The about entry of the system menu, where the system gives the
     // caption-less window one.
     if (HMENU menu = ::GetSystemMenu(h, FALSE)) {
