@@ -19,10 +19,23 @@ if [ "$("$here/pe-machine.sh" "$1")" = i386 ]; then
       echo "SKIP: $1: ${runtime#none: }" >&2
       exit 77 ;;
   esac
-  "$here/wine-prefix.sh"
-  source "$here/wine-env.sh"
-  exec "$VANTO_WINE32" "$@"
+  loader=VANTO_WINE32
+else
+  loader=VANTO_WINE64
 fi
 "$here/wine-prefix.sh"
 source "$here/wine-env.sh"
-exec "$VANTO_WINE64" "$@"
+
+# Wine starts helper processes on demand (the desktop when a test makes its
+# first window, a console host) and they inherit the program's standard
+# output and error. Given our caller's pipes, they would keep them open after
+# the program ended and the caller (CTest) would wait for them until its time
+# limit. So the program writes into a file of ours, shown when it ends.
+out=$(mktemp "${TMPDIR:-/tmp}/vanto-wine-run.XXXXXX")
+trap 'rm -f "$out"' EXIT
+set +e
+"${!loader}" "$@" >"$out" 2>&1 </dev/null
+rc=$?
+set -e
+cat "$out"
+exit $rc
