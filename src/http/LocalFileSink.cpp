@@ -11,8 +11,10 @@ namespace {
 const char* const kPrefix = kDownloadLogPrefix;
 }
 
-CLocalFileSink::CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar)
-    : m_plan(std::move(plan)), m_nRequestStopFlag(stopFlag), m_progress(bar, m_plan.chunked, m_plan.serverSize) {}
+CLocalFileSink::CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar, ProgressClock clock)
+    : m_plan(std::move(plan)),
+      m_nRequestStopFlag(stopFlag),
+      m_progress(bar, m_plan.chunked, m_plan.serverSize, clock) {}
 
 bool CLocalFileSink::Open() {
   m_file.reset(std::fopen(m_plan.path.c_str(), "wb"));
