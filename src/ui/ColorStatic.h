@@ -14,7 +14,7 @@ std::vector<std::string> SplitStaticLines(const std::string& text);
 class CColorStatic : public CSubclassedControl {
  public:
   // Shown at the display rate (see RedrawAtDisplayRate): a run that sets a
-  // line for each of thousands of entries paints it a few dozen times a
+  // line for each of thousands of entries paints it about ten times a
   // second, and always with its last text.
   void SetStaticText(const std::string& text);
   const std::string& GetText() const { return m_strText; }

@@ -123,7 +123,7 @@ TEST_F(VantoExeDlgTest, ControlsOfTheTemplate) {
     EXPECT_TRUE(::GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_EQ(::SendMessageW(h, DM_GETDEFID, 0, 0) & 0xFFFF, IDC_BUTTON_START);
     // Initial texts, once shown: placeholders replaced, step line waiting.
-    PumpFor(100);
+    PumpFor(250);
     EXPECT_EQ(TextOf(::GetDlgItem(h, IDC_STATIC_STEP)), "대기중...");
     EXPECT_EQ(TextOf(::GetDlgItem(h, IDC_STATIC_TOTAL)), "");
     EXPECT_EQ(TextOf(::GetDlgItem(h, IDC_STATIC_FILE)), "");
@@ -212,30 +212,30 @@ TEST_F(VantoExeDlgTest, LinesAndBars) {
 TEST_F(VantoExeDlgTest, BurstsOfChangesArePaintedAtTheDisplayRate) {
   Show([](CVantoExeDlg& d) {
     ::ShowWindow(d.GetHwnd(), SW_SHOWNA);  // hidden windows are never painted
-    PumpFor(100);
+    PumpFor(250);
     CColorStatic* line = d.StaticById(IDC_STATIC_FILE);
     const int linePaints = line->GetPaintCount();
     for (int i = 0; i <= 1000; ++i) d.SetStaticText(IDC_STATIC_FILE, "f" + std::to_string(i) + ".dll (크기 : 1,024)");
     EXPECT_LT(line->GetPaintCount() - linePaints, 10);
-    PumpFor(100);
+    PumpFor(250);
     EXPECT_EQ(TextOf(::GetDlgItem(d.GetHwnd(), IDC_STATIC_FILE)), "f1000.dll (크기 : 1,024)");
     const int shown = line->GetPaintCount();
     EXPECT_GT(shown, linePaints);
-    PumpFor(100);
+    PumpFor(250);
     EXPECT_EQ(line->GetPaintCount(), shown);  // nothing more to show: no more paints
 
     CGradientProgress* bar = d.ProgressById(IDC_PROGRESS_TOTAL);
     d.SetProgressRange(IDC_PROGRESS_TOTAL, 0, 100000);
-    PumpFor(100);
+    PumpFor(250);
     const int ranged = bar->GetPaintCount();
     d.SetProgressPos(IDC_PROGRESS_TOTAL, 1);
     d.SetProgressPos(IDC_PROGRESS_TOTAL, 2);
-    PumpFor(100);
+    PumpFor(250);
     EXPECT_EQ(bar->GetPos(), 2);
     EXPECT_EQ(bar->GetPaintCount(), ranged);
     for (int i = 0; i <= 100000; i += 100) d.SetProgressPos(IDC_PROGRESS_TOTAL, i);
     EXPECT_LT(bar->GetPaintCount() - ranged, 10);
-    PumpFor(100);
+    PumpFor(250);
     EXPECT_GT(bar->GetPaintCount(), ranged);
     EXPECT_EQ(bar->GetPos(), 100000);
   });
