@@ -1,6 +1,7 @@
 # Quick start:  make demo   (a whole update run on the bundled demo)
 #               make test   (installs what is missing, builds, runs every test)
-.PHONY: setup build demo test test-quick clean
+#               make bench  (whole runs against the bare WinINet loop and curl; BENCH_ARGS="--small 2000")
+.PHONY: setup build demo test test-quick bench clean
 
 setup:
 	scripts/setup.sh
@@ -16,6 +17,9 @@ test:
 
 test-quick:
 	scripts/test.sh --quick
+
+bench:
+	scripts/bench.sh $(BENCH_ARGS)
 
 clean:
 	rm -rf build
