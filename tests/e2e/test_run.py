@@ -145,9 +145,9 @@ class RunTest(vanto.VantoCase):
             with open(self.local(rel), "wb") as f:
                 f.write(old)
         self.write_list(["data/sub/big.bin", "bin/app.dll", "html/index.html"])
-        # 18 blocks of 4096 bytes, half a second each: the transfer would
-        # take 9 seconds; the window must take the click during it.
-        self.server.set_rule("vanto/data/sub/big.bin", slow=0.5)
+        # 18 blocks of 4096 bytes, a second each: the transfer would take
+        # 18 seconds; the window must take the click during it.
+        self.server.set_rule("vanto/data/sub/big.bin", slow=1.0)
         exe = self.install(ini=self.ini())
         self.spawn(exe, "R")
         deadline = time.monotonic() + 60

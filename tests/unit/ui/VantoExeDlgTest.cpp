@@ -25,16 +25,18 @@ std::wstring ClassOf(HWND window) {
   return buffer;
 }
 
-// Dispatches the thread's messages for a while, as the run's pumping does.
+// Dispatches the thread's messages for a while, as the run's pumping does,
+// and once more at the end (whatever came due meanwhile).
 void PumpFor(DWORD ms) {
   const DWORD start = ::GetTickCount();
   MSG msg;
-  while (::GetTickCount() - start < ms) {
+  for (bool last = false; !last;) {
+    last = ::GetTickCount() - start >= ms;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
-    ::Sleep(5);
+    if (!last) ::Sleep(5);
   }
 }
 
