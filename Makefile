@@ -1,6 +1,8 @@
 # Quick start:  make demo   (a whole update run on the bundled demo)
 #               make test   (installs what is missing, builds, runs every test)
-.PHONY: setup build demo test test-quick fuzz clean
+#               make bench  (whole runs against the bare WinINet loop and curl; BENCH_ARGS="--small 2000")
+#               make fuzz   (every fuzz target for FUZZ_SECONDS, default 60)
+.PHONY: setup build demo test test-quick bench fuzz clean
 
 setup:
 	scripts/setup.sh
@@ -20,6 +22,9 @@ test-quick:
 # Every fuzz target for FUZZ_SECONDS (default 60) each; fails on any finding.
 fuzz:
 	scripts/fuzz.sh
+
+bench:
+	scripts/bench.sh $(BENCH_ARGS)
 
 clean:
 	rm -rf build

@@ -4,6 +4,7 @@ void CDownloadProgress::Start() {
   m_nLastPos = 0;
   m_nPacing = 0;
   if (!m_display) return;
+  m_nLastPumpMs = m_clock();
   m_display->SetProgressRange(IDC_PROGRESS_FILE, 0, 100);
   m_display->SetProgressPos(IDC_PROGRESS_FILE, 0);
 }
@@ -20,6 +21,15 @@ void CDownloadProgress::OnBlock(uint32_t size, int64_t total) {
   } else if (m_nServerSize > 0) {
     Move(static_cast<int>(total * 100 / m_nServerSize));
   }
+  PumpAtDisplayRate();
+}
+
+void CDownloadProgress::PumpAtDisplayRate() {
+  if (!m_display) return;
+  const int64_t now = m_clock();
+  if (now - m_nLastPumpMs < kTransferPumpIntervalMs) return;
+  m_nLastPumpMs = now;
+  m_display->PumpWaitingMessages();
 }
 
 void CDownloadProgress::Move(int position) {

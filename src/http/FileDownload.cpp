@@ -12,6 +12,7 @@
 #include "http/DownloadLog.h"
 #include "http/InternetError.h"
 #include "http/LocalFileSink.h"
+#include "http/PacedReader.h"
 #include "http/TransferLoop.h"
 #include "http/UrlEncoding.h"
 #include "util/FileUtil.h"
@@ -150,7 +151,8 @@ class CFileDownload {
       return DOWNLOAD_LOCAL_WRITE;
     }
 
-    CResponseReader reader(request);
+    CResponseReader response(request);
+    CPacedReader reader(response);
     int64_t total = 0;
     int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan), total);
     if (rc == DOWNLOAD_OK) rc = sink.Close();

@@ -19,9 +19,10 @@ struct LocalFilePlan {
 
 class CLocalFileSink : public ITransferSink {
  public:
-  // bar null: no file bar. stopFlag 1 ends the transfer after the block
-  // that is being written.
-  CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar);
+  // bar null: no file bar (and no message dispatching). stopFlag 1 ends the
+  // transfer after the block that is being written.
+  CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar,
+                 ProgressClock clock = SteadyMilliseconds);
 
   // Opens the path for writing ("wb") and starts the bar; false with the
   // system's error as the open left it (nothing logged).

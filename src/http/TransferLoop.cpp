@@ -12,8 +12,13 @@ int RunTransferLoop(ITransferReader& reader, ITransferSink& sink, const Transfer
   std::vector<unsigned char> buffer(std::max<uint32_t>(plan.readSize, 1));
   bool firstRead = true;
   for (;;) {
-    if (plan.stopAtSize >= 0 && total >= plan.stopAtSize) return DOWNLOAD_OK;
-    const uint32_t read = reader.Read(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    if (plan.stopAtSize >= 0) {
+      if (total >= plan.stopAtSize) return DOWNLOAD_OK;
+      const int64_t blocksLeft = (plan.stopAtSize - total + kTransferBlockSize - 1) / kTransferBlockSize;
+      if (blocksLeft * kTransferBlockSize < capacity) capacity = static_cast<uint32_t>(blocksLeft * kTransferBlockSize);
+    }
+    const uint32_t read = reader.Read(buffer.data(), capacity);
     if (read == 0) {
       if (firstRead) {
         LogIfOpen(LOG_ERROR, "%spHttpFile->Read(pBuf, sizeof(pBuf)) => No data.", kDownloadLogPrefix);
@@ -23,7 +28,7 @@ int RunTransferLoop(ITransferReader& reader, ITransferSink& sink, const Transfer
       return DOWNLOAD_OK;
     }
     firstRead = false;
-    const uint32_t got = std::min<uint32_t>(read, static_cast<uint32_t>(buffer.size()));
+    const uint32_t got = std::min(read, capacity);
     for (uint32_t offset = 0; offset < got;) {
       const uint32_t size = std::min(kTransferBlockSize, got - offset);
       total += size;

@@ -4,8 +4,9 @@
 // the bytes is the sink's business.
 #include <cstdint>
 
-// How much one read asks the response for.
-constexpr uint32_t kTransferReadSize = 4096;
+// How much one read asks the response for: every read is a call into the
+// platform's HTTP client, whose cost per call dominates small reads.
+constexpr uint32_t kTransferReadSize = 65536;
 // The largest block a sink is handed; larger reads are cut into such blocks,
 // so the per-block work (write, stop check, bar) keeps its pace.
 constexpr uint32_t kTransferBlockSize = 4096;
@@ -34,7 +35,9 @@ class ITransferSink {
 
 struct TransferPlan {
   // No read is made once total has reached this; negative when the size is
-  // unknown (chunked, or never learnt): read to the end of the data.
+  // unknown (chunked, or never learnt): read to the end of the data. Reads
+  // near it ask only up to the next block boundary past it, so a larger
+  // answer is cut where block-sized reads would have cut it.
   int64_t stopAtSize = -1;
   uint32_t readSize = kTransferReadSize;
 };

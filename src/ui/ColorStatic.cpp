@@ -30,8 +30,15 @@ std::vector<std::string> SplitStaticLines(const std::string& text) {
 void CColorStatic::SetStaticText(const std::string& text) {
   m_strText = text;
   m_lines = SplitStaticLines(text);
-  if (m_hWnd) ::SetWindowTextW(m_hWnd, Cp949ToWide(text).c_str());
-  RedrawNow();
+  m_bWindowTextStale = true;
+  RedrawAtDisplayRate();
+}
+
+void CColorStatic::BeforeRedraw() {
+  // The window's own text follows what is painted.
+  if (!m_bWindowTextStale || !m_hWnd) return;
+  m_bWindowTextStale = false;
+  ::SetWindowTextW(m_hWnd, Cp949ToWide(m_strText).c_str());
 }
 
 void CColorStatic::SetBackgroundColour(COLORREF colour) {
@@ -70,6 +77,7 @@ LRESULT CColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CColorStatic::PaintTo(HDC dc, const RECT& rc) {
+  ++m_nPaintCount;
   CMemoryCanvas canvas(dc, rc.right, rc.bottom);
   HDC mdc = canvas.dc();
   FillSolid(mdc, rc, m_bBackgroundSet ? m_crBackground : ::GetSysColor(COLOR_BTNFACE));

@@ -15,13 +15,25 @@ void CGradientProgress::SetProgressRange(int lower, int upper) {
   m_nLower = lower;
   m_nPos = lower;
   m_nUpper = upper;
-  RedrawNow();
+  RedrawAtDisplayRate();
 }
 
 void CGradientProgress::SetProgressPos(int position) {
   if (position == m_nPos) return;
-  m_nPos = position;
-  RedrawNow();
+  const int before = FillWidthOnScreen();
+  // Kept as the paint keeps it: clamped into the range.
+  m_nPos = m_nUpper > m_nLower ? (position < m_nLower ? m_nLower : position > m_nUpper ? m_nUpper : position)
+                               : position;
+  // A step that fills no further pixel looks the same: no paint.
+  if (before >= 0 && FillWidthOnScreen() == before) return;
+  RedrawAtDisplayRate();
+}
+
+int CGradientProgress::FillWidthOnScreen() const {
+  if (!m_hWnd) return -1;
+  RECT rc;
+  if (!::GetClientRect(m_hWnd, &rc)) return -1;
+  return ComputeProgressFillWidth(m_nPos, m_nLower, m_nUpper, rc.right - 4);
 }
 
 LRESULT CGradientProgress::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -7,7 +7,10 @@ int ComputeProgressFillWidth(int position, int lower, int upper, int innerWidth)
 
 class CGradientProgress : public CSubclassedControl {
  public:
+  // Both repaint at the display rate (see RedrawAtDisplayRate).
   void SetProgressRange(int lower, int upper);
+  // Repaints only when the filled part changes its width on screen: with
+  // thousands of steps most positions look alike.
   void SetProgressPos(int position);
   int GetPos() const { return m_nPos; }
   int GetLower() const { return m_nLower; }
@@ -25,6 +28,9 @@ class CGradientProgress : public CSubclassedControl {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Filled pixels at the current position; -1 without a window.
+  int FillWidthOnScreen() const;
+
   int m_nPos = 0;
   int m_nLower = 0;
   int m_nUpper = 100;

@@ -242,7 +242,15 @@ void CVantoExeDlg::AddListMessage(int kind, const std::string& text) {
 }
 
 void CVantoExeDlg::PumpWaitingMessages(int controlId) {
-  HWND filter = controlId != 0 && m_hWnd ? ::GetDlgItem(m_hWnd, controlId) : nullptr;
+  HWND filter = nullptr;
+  if (controlId != 0 && m_hWnd) {
+    // The controls know their windows: no search among the children per call.
+    CColorStatic* line = StaticById(controlId);
+    CGradientProgress* bar = ProgressById(controlId);
+    filter = line && line->GetHwnd() ? line->GetHwnd()
+             : bar && bar->GetHwnd() ? bar->GetHwnd()
+                                     : ::GetDlgItem(m_hWnd, controlId);
+  }
   MSG msg;
   if (::PeekMessageW(&msg, filter, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {

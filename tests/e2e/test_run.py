@@ -3,6 +3,7 @@ first and second run, the unchanged-list shortcut, failing entries with the
 user's answer, the pass option and the Stop button. The BP server runs are in
 test_bp_server.py (they need a network namespace of their own)."""
 import os
+import shutil
 import sys
 import time
 
@@ -138,16 +139,16 @@ class RunTest(vanto.VantoCase):
         rc, _ = self.driver_run("click", harness.to_windows(self.path(sub)), "30000", str(control_id), timeout=60)
         self.assertEqual(rc, expect, f"click on {control_id}: 0 clicked, 2 no dialog, 3 disabled or hidden")
 
-    def test_stop_during_downloads_restores_the_interrupted_file(self):
+    def test_stop_during_one_transfer_ends_it_and_restores_the_old_file(self):
         old = b"the previous version"
         for rel in ("bin/app.dll", "data/sub/big.bin"):
             os.makedirs(os.path.dirname(self.local(rel)), exist_ok=True)
             with open(self.local(rel), "wb") as f:
                 f.write(old)
         self.write_list(["data/sub/big.bin", "bin/app.dll", "html/index.html"])
-        # Slow enough (about 9 s) for two driver clicks even on a loaded machine.
-        self.server.set_rule("vanto/data/sub/big.bin", slow=0.5)
-        self.server.set_rule("vanto/bin/app.dll", slow=0.2)
+        # 18 blocks of 4096 bytes, a second each: the transfer would take
+        # 18 seconds; the window must take the click during it.
+        self.server.set_rule("vanto/data/sub/big.bin", slow=1.0)
         exe = self.install(ini=self.ini())
         self.spawn(exe, "R")
         deadline = time.monotonic() + 60
@@ -155,22 +156,82 @@ class RunTest(vanto.VantoCase):
             self.assertLess(time.monotonic(), deadline, "the slow download never started")
             time.sleep(0.1)
         self.click(1, expect=3)  # Close is disabled while the run works
-        self.click(1004)  # Stop: noticed before the next entry, whose transfer ends after one block
+        self.click(1004)  # Stop
         self.assertIsNone(self.message_box("none", timeout=3, folder=self.path("app")), "no question after a stop")
         self.click(1)     # Close
         self.assertTrue(self.wait_all(timeout=60, folder=self.path("app")))
         self.assertEqual(self.result_code(self.target), "1")
-        with open(self.local("bin/app.dll"), "rb") as f:
-            self.assertEqual(f.read(), old, "the interrupted file is restored")
-        self.assertFalse(os.path.exists(self.local("bin/app.dll") + ".dll"), "no backup left behind")
+        for rel in ("data/sub/big.bin", "bin/app.dll"):
+            with open(self.local(rel), "rb") as f:
+                self.assertEqual(f.read(), old, f"{rel}: the interrupted file is restored, the next one untouched")
+        self.assertFalse(os.path.exists(self.local("data/sub/big.bin") + ".bin"), "no backup left behind")
         self.assertFalse(os.path.exists(self.local("html/index.html")), "nothing fetched after the stop")
+        self.assertEqual(self.gets("vanto/bin/app.dll"), 0)
         log = self.log_text(self.target)
         self.assertIn("CVantoExeDlg::OnButtonStop> Set m_pVantoEngine->m_nRequestStopFlag = 1", log)
-        self.assertIn("CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = -7", log)
-        # Close may end the window before the end message is handled; the run posted it with 1.
-        self.assertIn("CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, 1, 0", log)
+        self.assert_in_order(log, [
+            "CVantoExeDlg::DownloadOneFileFromServer> File URL = /vanto/data/sub/big.bin",
+            "CVantoExeDlg::DownloadOneFileFromServer> It's Time To Stop, m_nRequestStopFlag = 1",
+            "CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = -7",
+            "CVantoExeDlg::DownloadFilesInListFromServer> m_nRequestStopFlag = 1",
+            # Close may end the window before the end message is handled; the run posted it with 1.
+            "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, 1, 0"])
         self.assertIsNone(self.read_ini_value(os.path.join(self.target, "_UpdateD.ini"), "UPDATE",
                                               "LAST_DOWN_LOAD_YYYYMMDD"))
+
+    def test_made_list_fetches_what_head_queries_would_and_then_nothing(self):
+        self.write_list(["bin/app.dll,,,REG", "bin/app.ocx", "data/설정.ini,conf/설정.ini", "data/sub/big.bin",
+                         "html/index.html,,SYS", "old/gone.txt,,,DEL"])
+        pub = os.path.join(self.pub, "vanto")
+        made = harness.run(harness.exe_path("vantoctl.exe"),
+                           ["list", "make", harness.to_windows(pub), "--from", harness.to_windows(pub + "/Vanto.lst"),
+                            "--out", harness.to_windows(pub + "/Made.lst")])
+        self.assertEqual(made.returncode, 0, made.stderr)
+        with open(os.path.join(pub, "Made.lst"), "rb") as f:
+            self.assertIn("data/설정.ini,conf/설정.ini,,,", f.read().decode("cp949"))
+
+        def prepare(target):
+            """Every kind of local state: current, other size, other time,
+            missing, a present system file, a file to delete."""
+            for rel in ("bin/app.dll", "bin/app.ocx", "data/sub/big.bin", "html/index.html", "old/gone.txt"):
+                local = os.path.join(target, *rel.split("/"))
+                os.makedirs(os.path.dirname(local), exist_ok=True)
+                shutil.copy2(os.path.join(pub, *rel.split("/")) if rel != "old/gone.txt" else __file__, local)
+            with open(os.path.join(target, "bin", "app.ocx"), "ab") as f:
+                f.write(b"longer")
+            published = os.stat(os.path.join(pub, "data", "sub", "big.bin")).st_mtime
+            os.utime(os.path.join(target, "data", "sub", "big.bin"), (published - 100, published - 100))
+            with open(os.path.join(target, "html", "index.html"), "wb") as f:
+                f.write(b"a system file that stays")
+
+        def fetched(since):
+            return sorted(p for m, p, _, _ in self.server.requests[since:] if m == "GET" and not p.endswith(".lst"))
+
+        wanted = ["vanto/bin/app.ocx", "vanto/data/sub/big.bin", "vanto/data/설정.ini"]
+        runs = {}
+        for name, list_name in (("head", "Vanto.lst"), ("made", "Made.lst")):
+            target = self.path("target_" + name)
+            prepare(target)
+            since = len(self.server.requests)
+            self.assertTrue(self.run_once(sub="app_" + name, TARGET_DIR=harness.to_windows(target),
+                                          LIST_FILE_NAME=list_name))
+            self.assertEqual(self.result_code(target), "0")
+            self.assertEqual(fetched(since), wanted, name)
+            runs[name] = (target, [p for m, p, _, _ in self.server.requests[since:] if m == "HEAD"])
+        self.assertEqual(len(runs["head"][1]), 6, "the list and one HEAD per entry but the DEL entry")
+        self.assertEqual(runs["made"][1], ["vanto/Made.lst"], "no HEAD for the entries of a made list")
+        for rel in ("bin/app.dll", "bin/app.ocx", "conf/설정.ini", "data/sub/big.bin", "html/index.html"):
+            a, b = (os.path.join(runs[n][0], *rel.split("/")) for n in ("head", "made"))
+            with open(a, "rb") as fa, open(b, "rb") as fb:
+                self.assertEqual(fa.read(), fb.read(), rel)
+            if rel != "html/index.html":  # the system file kept the time it was written with
+                self.assertEqual(int(os.stat(a).st_mtime), int(os.stat(b).st_mtime), rel)
+
+        target = runs["made"][0]
+        since = len(self.server.requests)
+        self.assertTrue(self.run_once(sub="app_again", TARGET_DIR=harness.to_windows(target), LIST_FILE_NAME="Made.lst"))
+        self.assertEqual(self.result_code(target), "0")
+        self.assertEqual(fetched(since), [], "a second run over the made list fetches nothing")
 
 
 if __name__ == "__main__":

@@ -29,19 +29,22 @@ int64_t UtcSecondsOf(const FILETIME& time) {
 bool Walk(const std::wstring& folder, const std::string& relative, std::vector<PublishedFile>& files,
           std::vector<std::string>& notes) {
   WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  const bool endsWithSeparator = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+  HANDLE find = ::FindFirstFileW((folder + (endsWithSeparator ? L"*" : L"\\*")).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return false;
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::string narrow = WideToCp949(name);
     if (Cp949ToWide(narrow) != name) {
-      notes.push_back("a name below '" + relative + "' cannot be written in CP949; left out");
+      notes.push_back("a name in '" + (relative.empty() ? std::string(".") : relative) +
+                      "' cannot be written in CP949; left out");
       continue;
     }
     const std::string path = relative.empty() ? narrow : relative + "/" + narrow;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!Walk(folder + L"\\" + name, path, files, notes)) notes.push_back("folder '" + path + "' unreadable; left out");
+      const std::wstring child = folder + (endsWithSeparator ? L"" : L"\\") + name;
+      if (!Walk(child, path, files, notes)) notes.push_back("folder '" + path + "' unreadable; left out");
       continue;
     }
     PublishedFile file;

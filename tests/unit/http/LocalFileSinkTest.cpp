@@ -180,6 +180,41 @@ TEST_F(LocalFileSinkTest, DigestOfTheDecodedFileDecides) {
   EXPECT_TRUE(log.Contains(kPrefix + "Down File SHA-256 Read Fail(" + m_dir.Child("gone.dll") + ")"));
 }
 
+// A window whose queue holds a Stop click: the third dispatch sets the flag.
+class StopClickDisplay : public FakeRunDisplay {
+ public:
+  explicit StopClickDisplay(int32_t& stop) : m_stopFlag(stop) {}
+  void PumpWaitingMessages(int controlId) override {
+    FakeRunDisplay::PumpWaitingMessages(controlId);
+    if (m_pumps.size() == 3) m_stopFlag = 1;
+  }
+
+ private:
+  int32_t& m_stopFlag;
+};
+
+int64_t g_nowMs = 0;
+int64_t OneMillisecondPerCall() { return ++g_nowMs; }
+
+TEST_F(LocalFileSinkTest, MessagesFlowDuringOneLongTransferAndStopEndsItOneBlockLater) {
+  StopClickDisplay display(m_stop);
+  g_nowMs = 0;
+  CLocalFileSink sink(Plan(false, 200 * 4096), m_stop, &display, OneMillisecondPerCall);
+  ASSERT_TRUE(sink.Open());
+  ScriptedReader reader(std::vector<uint32_t>(20, 65536));
+  int64_t total = 0;
+  TransferPlan plan;
+  plan.stopAtSize = 200 * 4096;
+  EXPECT_EQ(RunTransferLoop(reader, sink, plan, total), DOWNLOAD_STOPPED);
+  sink.Discard();
+  // One dispatch every 30 ms (here: every 30 blocks); the third brought the
+  // click during block 90, block 91 saw the flag.
+  EXPECT_EQ(display.m_pumps, (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(total, 91 * 4096);
+  EXPECT_EQ(Content(), reader.Sent().substr(0, 91 * 4096));
+  EXPECT_TRUE(m_log.Contains(kPrefix + "It's Time To Stop, m_nRequestStopFlag = 1"));
+}
+
 #ifdef __linux__
 // A full disk fails either the write or the close: -3 both ways.
 TEST(LocalFileSinkFullDiskTest, FullDiskGivesLocalWriteFailure) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct LoopCase {
 const LoopCase kCases[] = {
     {"large reads are cut into blocks", {10000, 3000, 0}, 10000, -1, 0, DOWNLOAD_OK, {4096, 4096, 1808, 3000}, 3, 1},
     {"no read once the known size is reached", {4096, 4096, 4096}, 4096, 8192, 0, DOWNLOAD_OK, {4096, 4096}, 2, 0},
+    {"a read near the known size asks up to the block past it", {65536, 65536}, 65536, 70000, 0, DOWNLOAD_OK,
+     std::vector<uint32_t>(18, 4096), 2, 0},
     {"a known size of 0 reads nothing", {4096}, 4096, 0, 0, DOWNLOAD_OK, {}, 0, 0},
     {"short reads until the end", {100, 1, 0, 50}, 4096, -1, 0, DOWNLOAD_OK, {100, 1}, 3, 1},
     {"a first read without data", {0, 4096}, 4096, 100, 0, DOWNLOAD_NO_DATA, {}, 1, 0},
@@ -76,12 +79,45 @@ TEST(TransferLoopTest, ReadsCutsAndEndsAsPlanned) {
 }
 
 TEST(TransferLoopTest, ReadsAskForTheReadSize) {
-  EXPECT_EQ(kTransferReadSize, 4096u);
+  EXPECT_EQ(kTransferReadSize, 65536u);
   EXPECT_EQ(kTransferBlockSize, 4096u);
-  ScriptedReader reader({100000, 0});
+  ScriptedReader reader({1000000, 0});
   RecordingSink sink(0, 0);
   int64_t total = 0;
   EXPECT_EQ(RunTransferLoop(reader, sink, TransferPlan(), total), DOWNLOAD_OK);
-  EXPECT_EQ(total, 4096);  // one read of the plan's size, then the end
+  EXPECT_EQ(total, 65536);  // one read of the plan's size, then the end
+  EXPECT_EQ(sink.m_sizes, std::vector<uint32_t>(16, 4096));
+}
+
+// What the sink sees does not depend on the read size when every read is
+// answered in full: large reads near a known size ask only up to the block
+// boundary past it, where 4096-byte reads would have stopped.
+TEST(TransferLoopTest, TheReadSizeChangesNothingTheSinkSees) {
+  const int64_t kAnswer = 150000;  // bytes the server really sends
+  for (const int64_t stopAt : {int64_t{-1}, int64_t{0}, int64_t{1}, int64_t{4095}, int64_t{4096}, int64_t{4097},
+                               int64_t{65536}, int64_t{70000}, int64_t{100000}, int64_t{200000}}) {
+    SCOPED_TRACE(stopAt);
+    std::vector<std::vector<uint32_t>> seen;
+    std::vector<size_t> reads;
+    for (const uint32_t readSize : {4096u, 65536u, 1u << 20}) {
+      std::vector<uint32_t> script;
+      for (int64_t left = kAnswer; left > 0; left -= readSize)
+        script.push_back(static_cast<uint32_t>(std::min<int64_t>(left, readSize)));
+      ScriptedReader reader(script);
+      RecordingSink sink(0, 0);
+      TransferPlan plan;
+      plan.stopAtSize = stopAt;
+      plan.readSize = readSize;
+      int64_t total = 0;
+      EXPECT_EQ(RunTransferLoop(reader, sink, plan, total), DOWNLOAD_OK);
+      seen.push_back(sink.m_sizes);
+      reads.push_back(reader.ReadsMade());
+    }
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_EQ(seen[2], seen[0]);
+    if (stopAt > 4096) {
+      EXPECT_LT(reads[1], reads[0]);  // only the number of reads drops
+    }
+  }
 }
 }  // namespace

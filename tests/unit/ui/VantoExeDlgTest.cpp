@@ -25,6 +25,21 @@ std::wstring ClassOf(HWND window) {
   return buffer;
 }
 
+// Dispatches the thread's messages for a while, as the run's pumping does,
+// and once more at the end (whatever came due meanwhile).
+void PumpFor(DWORD ms) {
+  const DWORD start = ::GetTickCount();
+  MSG msg;
+  for (bool last = false; !last;) {
+    last = ::GetTickCount() - start >= ms;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    if (!last) ::Sleep(5);
+  }
+}
+
 RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy) {
   RECT r{x, y, x + cx, y + cy};
   ::MapDialogRect(dialog, &r);
@@ -109,7 +124,8 @@ TEST_F(VantoExeDlgTest, ControlsOfTheTemplate) {
     EXPECT_FALSE(style & WS_CAPTION);
     EXPECT_TRUE(::GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_EQ(::SendMessageW(h, DM_GETDEFID, 0, 0) & 0xFFFF, IDC_BUTTON_START);
-    // Initial texts: placeholders replaced, step line waiting.
+    // Initial texts, once shown: placeholders replaced, step line waiting.
+    PumpFor(250);
     EXPECT_EQ(TextOf(::GetDlgItem(h, IDC_STATIC_STEP)), "대기중...");
     EXPECT_EQ(TextOf(::GetDlgItem(h, IDC_STATIC_TOTAL)), "");
     EXPECT_EQ(TextOf(::GetDlgItem(h, IDC_STATIC_FILE)), "");
@@ -181,20 +197,52 @@ TEST_F(VantoExeDlgTest, LinesAndBars) {
     d.ShowStepMessage("단계");
     d.ShowStepMessage(nullptr);
     EXPECT_EQ(d.StaticById(IDC_STATIC_STEP)->GetText(), "단계");
-    d.SetStaticText(IDC_STATIC_FILE, "a.dll (크기 : 1,024)");
-    EXPECT_EQ(TextOf(::GetDlgItem(d.GetHwnd(), IDC_STATIC_FILE)), "a.dll (크기 : 1,024)");
     d.SetProgressRange(IDC_PROGRESS_TOTAL, 0, 7);
     d.SetProgressPos(IDC_PROGRESS_TOTAL, 3);
     CGradientProgress* bar = d.ProgressById(IDC_PROGRESS_TOTAL);
     EXPECT_EQ(bar->GetPos(), 3);
     EXPECT_EQ(bar->GetUpper(), 7);
-    const int paints = bar->GetPaintCount();
-    d.SetProgressPos(IDC_PROGRESS_TOTAL, 3);  // unchanged: no repaint
-    EXPECT_EQ(bar->GetPaintCount(), paints);
+    d.SetProgressPos(IDC_PROGRESS_TOTAL, 250);  // kept as a paint keeps it: at the upper bound
+    EXPECT_EQ(bar->GetPos(), 7);
     d.ResetProgressDisplay();
     EXPECT_EQ(bar->GetUpper(), 100);
     EXPECT_EQ(bar->GetPos(), 0);
     EXPECT_EQ(d.StaticById(IDC_STATIC_FILE)->GetText(), "");
+  });
+}
+
+// A run sets the lines and bars for each of thousands of entries: they are
+// painted at the display rate, always ending with the last state, and a bar
+// step that fills no further pixel paints nothing.
+TEST_F(VantoExeDlgTest, BurstsOfChangesArePaintedAtTheDisplayRate) {
+  Show([](CVantoExeDlg& d) {
+    ::ShowWindow(d.GetHwnd(), SW_SHOWNA);  // hidden windows are never painted
+    PumpFor(250);
+    CColorStatic* line = d.StaticById(IDC_STATIC_FILE);
+    const int linePaints = line->GetPaintCount();
+    for (int i = 0; i <= 1000; ++i) d.SetStaticText(IDC_STATIC_FILE, "f" + std::to_string(i) + ".dll (크기 : 1,024)");
+    EXPECT_LT(line->GetPaintCount() - linePaints, 10);
+    PumpFor(250);
+    EXPECT_EQ(TextOf(::GetDlgItem(d.GetHwnd(), IDC_STATIC_FILE)), "f1000.dll (크기 : 1,024)");
+    const int shown = line->GetPaintCount();
+    EXPECT_GT(shown, linePaints);
+    PumpFor(250);
+    EXPECT_EQ(line->GetPaintCount(), shown);  // nothing more to show: no more paints
+
+    CGradientProgress* bar = d.ProgressById(IDC_PROGRESS_TOTAL);
+    d.SetProgressRange(IDC_PROGRESS_TOTAL, 0, 100000);
+    PumpFor(250);
+    const int ranged = bar->GetPaintCount();
+    d.SetProgressPos(IDC_PROGRESS_TOTAL, 1);
+    d.SetProgressPos(IDC_PROGRESS_TOTAL, 2);
+    PumpFor(250);
+    EXPECT_EQ(bar->GetPos(), 2);
+    EXPECT_EQ(bar->GetPaintCount(), ranged);
+    for (int i = 0; i <= 100000; i += 100) d.SetProgressPos(IDC_PROGRESS_TOTAL, i);
+    EXPECT_LT(bar->GetPaintCount() - ranged, 10);
+    PumpFor(250);
+    EXPECT_GT(bar->GetPaintCount(), ranged);
+    EXPECT_EQ(bar->GetPos(), 100000);
   });
 }
 

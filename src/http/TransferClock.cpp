@@ -1,0 +1,8 @@
+#include "http/TransferClock.h"
+
+#include <chrono>
+
+int64_t SteadyMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
