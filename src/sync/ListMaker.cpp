@@ -1,5 +1,7 @@
 #include "sync/ListMaker.h"
 
+#include "util/CivilDate.h"
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdarg>
@@ -12,19 +14,6 @@ namespace {
 constexpr int64_t kSecondsPerDay = 86400;
 constexpr int64_t kKoreaOffsetSeconds = 9 * 3600;
 constexpr size_t kMadeFieldsFrom = 4;  // index of field 5
-
-// Calendar date of a day count since 1970-01-01 (proleptic Gregorian).
-void CivilFromDays(int64_t days, int64_t& year, int& month, int& day) {
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const int64_t doe = days - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = yoe + era * 400 + (month <= 2);
-}
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {

@@ -1,5 +1,7 @@
 #include "sync/PublishChecks.h"
 
+#include "util/CivilDate.h"
+
 #include <map>
 
 #include "util/TextConv.h"
@@ -33,16 +35,6 @@ int Number(const std::string& text, size_t from, size_t count) {
   int value = 0;
   for (size_t i = from; i < from + count; ++i) value = value * 10 + (text[i] - '0');
   return value;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
 }
 
 bool SecondsOf(const std::string& text, int64_t& seconds) {

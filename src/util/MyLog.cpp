@@ -1,5 +1,7 @@
 #include "MyLog.h"
 
+#include "CivilDate.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -96,28 +98,6 @@ bool RemoveFile(const std::string& path) {
 #else
   return ::unlink(NativePath(path).c_str()) == 0;
 #endif
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-long DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yoe = y - era * 400;
-  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(long z, int* y, int* m, int* d) {
-  z += 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long doe = z - era * 146097;
-  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long mp = (5 * doy + 2) / 153;
-  *d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  *y = static_cast<int>(yoe + era * 400 + (*m <= 2));
 }
 }  // namespace
 
@@ -318,8 +298,9 @@ int CMyLog::DeleteOldLogs() {
   const LocalTime now = Now();
   // Calendar days on the local date, so that a daylight-saving change
   // cannot move the limit by a day.
-  int year = 0, month = 0, day = 0;
-  CivilFromDays(DaysFromCivil(now.year, now.month, now.day) - m_nRetentionDays, &year, &month, &day);
+  int64_t year = 0;
+  int month = 0, day = 0;
+  CivilFromDays(DaysFromCivil(now.year, now.month, now.day) - m_nRetentionDays, year, month, day);
   const long limit = static_cast<long>(year) * 10000 + month * 100 + day;
 
   int deleted = 0;
