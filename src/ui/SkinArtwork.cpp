@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "ui/GdiplusApi.h"
+#include "ui/GdiplusShapes.h"
 #include "ui/UiResource.h"
 
 namespace {
@@ -37,15 +38,6 @@ UniqueBitmap Render(int w, int h, COLORREF background, bool smooth,
   }
   ::GdiFlush();
   return out;
-}
-
-void AddRoundRect(Gdiplus::GraphicsPath& path, float x, float y, float w, float h, float r) {
-  const float d = r * 2;
-  path.AddArc(x, y, d, d, 180, 90);
-  path.AddArc(x + w - d, y, d, d, 270, 90);
-  path.AddArc(x + w - d, y + h - d, d, d, 0, 90);
-  path.AddArc(x, y + h - d, d, d, 90, 90);
-  path.CloseFigure();
 }
 
 // Edge strips: the frame's green fading into the background towards the inside.

@@ -8,19 +8,11 @@
 #include <vector>
 
 #include "ui/GdiplusApi.h"
+#include "ui/GdiplusShapes.h"
 #include "ui/GdiplusSession.h"
 
 namespace {
 using Gdiplus::Color;
-
-void AddRoundRect(Gdiplus::GraphicsPath& path, float x, float y, float w, float h, float r) {
-  const float d = r * 2;
-  path.AddArc(x, y, d, d, 180, 90);
-  path.AddArc(x + w - d, y, d, d, 270, 90);
-  path.AddArc(x + w - d, y + h - d, d, d, 0, 90);
-  path.AddArc(x, y + h - d, d, d, 90, 90);
-  path.CloseFigure();
-}
 
 void DrawAppIcon(Gdiplus::Graphics& g, float s) {
   g.Clear(Color(0, 0, 0, 0));
