@@ -10,10 +10,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
 import harness  # noqa: E402
 import vanto  # noqa: E402
-from publish_server import PublishServer  # noqa: E402
 
 BIG = "bin/big.bin"     # killed while it transfers (the server is slowed down)
 DLL = "bin/app.dll"     # killed when its backup is about to be deleted
@@ -32,53 +30,30 @@ def content(rel, version):
     return (b"v%d " % version + rel.encode()) * 900
 
 
-class CrashSafetyTest(vanto.VantoCase):
+class CrashSafetyTest(vanto.PublishedCase):
     def setUp(self):
         super().setUp()
-        self.pub = self.path("pub")
-        self.target = self.path("target")
-        self.server = PublishServer(self.pub).start()
-        self.addCleanup(self.server.stop)
-        os.makedirs(os.path.join(self.pub, "vanto"))
-        with open(os.path.join(self.pub, "vanto", "Vanto.lst"), "wb") as f:
-            f.write(("\r\n".join(FILES) + "\r\n").encode())
+        self.write_list(FILES)
         # Compressed on the fly: chunked, so the decoded size is not checked
         # against a compressed Content-Length.
         self.server.set_rule("vanto/" + TEXT, gzip=True, chunked=True)
         self.killat = harness.exe_path("vanto_killat.exe")
-        self.exe = self.install(ini={"TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
-                                     "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto",
-                                     "LIST_FILE_NAME": "Vanto.lst", "LOG_ENCODE_FLAG": "0"})
+        self.exe = self.install(ini=self.ini())
         self.version = 0
 
     # --- server and target ----------------------------------------------
-    def publish(self, version):
+    def publish_version(self, version):
         """Every file in this version, with a modification time of its own."""
         self.version = version
         for rel in FILES:
-            full = os.path.join(self.pub, "vanto", *rel.split("/"))
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "wb") as f:
-                f.write(content(rel, version))
-            stamp = 1600000000 + version * 86400
-            os.utime(full, (stamp, stamp))
-
-    def local(self, rel):
-        return os.path.join(self.target, *rel.split("/"))
-
-    def read(self, rel):
-        try:
-            with open(self.local(rel), "rb") as f:
-                return f.read()
-        except FileNotFoundError:
-            return None
+            self.publish(rel, content(rel, version), 1600000000 + version * 86400)
 
     def assert_nothing_lost(self, moment):
         """Each file: the old version at its path or as the backup, or the new one complete."""
         old, new = self.version - 1, self.version
         for rel in FILES:
-            kept = self.read(rel) in (content(rel, old), content(rel, new)) or \
-                self.read(BACKUPS[rel]) == content(rel, old)
+            kept = self.read_local(rel) in (content(rel, old), content(rel, new)) or \
+                self.read_local(BACKUPS[rel]) == content(rel, old)
             self.assertTrue(kept, f"{moment}: {rel} lost")
 
     def leftovers(self):
@@ -101,7 +76,7 @@ class CrashSafetyTest(vanto.VantoCase):
         self.assertTrue(self.wait_all(timeout=90, folder=self.path("app")), f"after {moment}: the run did not end")
         self.assertEqual(self.result_code(self.target), "0", f"after {moment}")
         for rel in FILES:
-            self.assertEqual(self.read(rel), content(rel, self.version), f"after {moment}: {rel}")
+            self.assertEqual(self.read_local(rel), content(rel, self.version), f"after {moment}: {rel}")
         self.assertEqual(self.leftovers(), [], f"after {moment}")
 
     def run_failing(self, rel, moment, **fault):
@@ -114,7 +89,7 @@ class CrashSafetyTest(vanto.VantoCase):
         rc, _ = self.driver_run("click", harness.to_windows(self.path("app")), "30000", "1", timeout=60)  # Close
         self.assertEqual(rc, 0, "no dialog to close")
         self.assertTrue(self.wait_all(timeout=60, folder=self.path("app")))
-        self.assertEqual(self.read(rel), content(rel, self.version - 1), f"after {moment}: the old {rel} is back")
+        self.assertEqual(self.read_local(rel), content(rel, self.version - 1), f"after {moment}: the old {rel} is back")
         self.assertFalse(os.path.exists(self.local(BACKUPS[rel])))
         self.server.clear_rules()
         self.server.set_rule("vanto/" + TEXT, gzip=True, chunked=True)
@@ -136,11 +111,11 @@ class CrashSafetyTest(vanto.VantoCase):
         self.assertTrue(self.wait_all(timeout=30, folder=self.path("app")))
 
     def test_killed_at_three_moments_the_next_run_puts_everything_right(self):
-        self.publish(1)
+        self.publish_version(1)
         self.run_to_the_end("the first run")
 
         # 1. During a transfer: the old file waits as the backup.
-        self.publish(2)
+        self.publish_version(2)
         self.server.set_rule("vanto/" + BIG, slow=0.1, times=1)
         self.start_run()
         deadline = time.monotonic() + 90
@@ -149,18 +124,18 @@ class CrashSafetyTest(vanto.VantoCase):
             self.assertLess(time.monotonic(), deadline, "the slow transfer never started")
             time.sleep(0.05)
         self.stop_all()
-        self.assertLess(len(self.read(BIG)), len(content(BIG, 2)), "killed during the transfer")
-        self.assertEqual(self.read(BACKUPS[BIG]), content(BIG, 1))
+        self.assertLess(len(self.read_local(BIG)), len(content(BIG, 2)), "killed during the transfer")
+        self.assertEqual(self.read_local(BACKUPS[BIG]), content(BIG, 1))
         self.assert_nothing_lost("during a transfer")
         self.run_failing(BIG, "a kill during a transfer", close_after=5000)
         self.run_to_the_end("a kill during a transfer")
 
         # 2. After a transfer, before the backup is deleted: the new file is
         # complete and stamped, the old one still beside it.
-        self.publish(3)
+        self.publish_version(3)
         self.kill_at_call("DeleteFileA", "\\" + BACKUPS[DLL].replace("/", "\\"))
-        self.assertEqual(self.read(DLL), content(DLL, 3))
-        self.assertEqual(self.read(BACKUPS[DLL]), content(DLL, 2))
+        self.assertEqual(self.read_local(DLL), content(DLL, 3))
+        self.assertEqual(self.read_local(BACKUPS[DLL]), content(DLL, 2))
         self.assert_nothing_lost("after a transfer")
         self.run_to_the_end("a kill before the backup was deleted")
         self.assertIn("CVantoExeDlg::IsFileToDownload> Delete Backup File Of A Finished Download(" +
@@ -168,11 +143,11 @@ class CrashSafetyTest(vanto.VantoCase):
 
         # 3. During a gzip decode: the encoded answer at the file's path, the
         # decoded content about to replace it, the old file as the backup.
-        self.publish(4)
+        self.publish_version(4)
         self.kill_at_call("MoveFileExA", ".gunzip~")
         self.assertTrue(os.path.exists(self.local(TEXT) + ".gunzip~"))
-        self.assertNotIn(self.read(TEXT), (content(TEXT, 3), content(TEXT, 4)), "the encoded answer")
-        self.assertEqual(self.read(BACKUPS[TEXT]), content(TEXT, 3))
+        self.assertNotIn(self.read_local(TEXT), (content(TEXT, 3), content(TEXT, 4)), "the encoded answer")
+        self.assertEqual(self.read_local(BACKUPS[TEXT]), content(TEXT, 3))
         self.assert_nothing_lost("during a gzip decode")
         self.run_failing(TEXT, "a kill during a gzip decode", gzip=True, chunked=True, reset_after=0)
         self.run_to_the_end("a kill during a gzip decode")

@@ -6,20 +6,13 @@ wait, files deleted, registry files imported, and the per-user lockdown
 value set on the first start of a program run."""
 import os
 import re
-import shutil
 import sys
 import time
 import uuid
 
 sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
 import harness  # noqa: E402
 import vanto  # noqa: E402
-
-try:
-    from publish_server import PublishServer  # noqa: E402
-except ImportError:
-    PublishServer = None
 
 NANUM = "/usr/share/fonts/truetype/nanum/NanumGothicCoding.ttf"
 FONT_KEY = r"HKLM\SOFTWARE\Wow6432Node\Microsoft\Windows NT\CurrentVersion\Fonts"
@@ -57,41 +50,20 @@ def log_time(line):
     return re.match(r"\d{4}/\d\d/\d\d=(\d\d:\d\d:\d\d\.\d{3})", line).group(1)
 
 
-class HandlersTest(vanto.VantoCase):
+class HandlersTest(vanto.PublishedCase):
     def assert_logged(self, needle, log, logged=True):
         """Short failure messages: the log itself is long."""
         self.assertEqual(needle in log, logged, ("not logged: " if logged else "logged: ") + needle)
 
     def setUp(self):
         super().setUp()
-        if PublishServer is None:
-            self.skipTest("publish test server not in this tree")
-        self.pub = self.path("pub", "vanto")
-        os.makedirs(self.pub)
-        self.server = PublishServer(self.path("pub")).start()
-        self.addCleanup(self.server.stop)
-        self.target = self.path("target")
         self.recorder = harness.exe_path("vanto_recorder.exe")
 
     def publish(self, rel, data=None, source=None):
-        full = os.path.join(self.pub, *rel.split("/"))
-        os.makedirs(os.path.dirname(full), exist_ok=True)
         if source:
-            shutil.copyfile(source, full)
-        else:
-            with open(full, "wb") as f:
-                f.write(data)
-
-    def write_list(self, lines):
-        self.publish("Vanto.lst", ("# handlers\r\n" + "\r\n".join(lines) + "\r\n").encode("cp949"))
-
-    def ini(self):
-        return {"TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
-                "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto", "LIST_FILE_NAME": "Vanto.lst",
-                "LOG_ENCODE_FLAG": "0"}
-
-    def local(self, *parts):
-        return os.path.join(self.target, *parts)
+            with open(source, "rb") as f:
+                data = f.read()
+        return super().publish(rel, data)
 
     def record(self, *parts):
         """Starts recorded by the program at target/parts, one dict each."""

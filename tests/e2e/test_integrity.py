@@ -19,10 +19,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
 import harness  # noqa: E402
 import vanto  # noqa: E402
-from publish_server import PublishServer  # noqa: E402
 
 PREFIX = "CVantoExeDlg::DownloadOneFileFromServer> "
 STAMP = calendar.timegm((2024, 5, 6, 7, 8, 9))  # every published file's time
@@ -38,37 +36,12 @@ def sha(data):
     return hashlib.sha256(data).hexdigest()
 
 
-class PublishCase(vanto.VantoCase):
-    def setUp(self):
-        super().setUp()
-        self.pub = self.path("pub")
-        self.server = PublishServer(self.pub).start()
-        self.addCleanup(self.server.stop)
-        self.target = self.path("target")
+class PublishCase(vanto.PublishedCase):
+    def publish(self, rel, data, mtime=STAMP):
+        return super().publish(rel, data, mtime)
 
-    def publish(self, rel, data):
-        full = os.path.join(self.pub, "vanto", *rel.split("/"))
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data)
-        os.utime(full, (STAMP, STAMP))
-
-    def write_list(self, lines):
-        self.publish("Vanto.lst", ("# list\r\n" + "\r\n".join(lines) + "\r\n").encode("cp949"))
-
-    def ini(self, **extra):
-        values = {"TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
-                  "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto", "LIST_FILE_NAME": "Vanto.lst",
-                  "LOG_ENCODE_FLAG": "0"}
-        values.update({k: str(v) for k, v in extra.items()})
-        return values
-
-    def local(self, rel):
-        return os.path.join(self.target, *rel.split("/"))
-
-    def read_local(self, rel):
-        with open(self.local(rel), "rb") as f:
-            return f.read()
+    def write_list(self, lines, mtime=STAMP):
+        super().write_list(lines, mtime)
 
     def vantoctl(self, *args):
         r = harness.run(harness.exe_path("vantoctl.exe"), list(args), timeout=180)

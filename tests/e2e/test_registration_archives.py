@@ -19,7 +19,6 @@ sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
 import harness  # noqa: E402
 import vanto  # noqa: E402
-from publish_server import PublishServer  # noqa: E402
 
 SERVERS_KEY = "HKCU\\Software\\VantoTest\\ComServers"
 DOWN_COMPLETE = "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, 0"
@@ -47,25 +46,12 @@ def make_zip(members):
     return buffer.getvalue()
 
 
-class RegistrationArchivesTest(vanto.VantoCase):
+class RegistrationArchivesTest(vanto.PublishedCase):
     def setUp(self):
         super().setUp()
-        self.pub = self.path("pub")
-        self.server = PublishServer(self.pub).start()
-        self.addCleanup(self.server.stop)
-        self.target = self.path("target")
         self.runs = 0
 
     # --- publishing and running -----------------------------------------
-    def publish(self, rel, data):
-        full = os.path.join(self.pub, "vanto", *rel.split("/"))
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data)
-
-    def write_list(self, lines):
-        self.publish("Vanto.lst", ("\r\n".join(lines) + "\r\n").encode("cp949"))
-
     @staticmethod
     def fixture(variant):
         with open(harness.exe_path(f"vanto_com_{variant}.dll"), "rb") as f:
@@ -76,11 +62,7 @@ class RegistrationArchivesTest(vanto.VantoCase):
         boxes in order; close presses Close on the dialog left open."""
         self.runs += 1
         sub = f"app{self.runs}"
-        values = {"TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
-                  "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto",
-                  "LIST_FILE_NAME": "Vanto.lst", "LOG_ENCODE_FLAG": "0"}
-        values.update({k: str(v) for k, v in settings.items()})
-        exe = self.install(sub=sub, ini=values)
+        exe = self.install(sub=sub, ini=self.ini(**settings))
         self.spawn(exe, "R")
         boxes = [self.message_box(button, folder=self.path(sub)) for button in answers]
         if close:
@@ -88,13 +70,6 @@ class RegistrationArchivesTest(vanto.VantoCase):
             self.assertEqual(rc, 0, "no dialog to close")
         self.assertTrue(self.wait_all(timeout=90, folder=self.path(sub)), "VantoExe did not end")
         return boxes
-
-    def local(self, rel):
-        return os.path.join(self.target, *rel.split("/"))
-
-    def read(self, rel):
-        with open(self.local(rel), "rb") as f:
-            return f.read()
 
     # --- what the COM servers saw ---------------------------------------
     def calls(self, rel):
@@ -226,15 +201,15 @@ class RegistrationArchivesTest(vanto.VantoCase):
         self.assertTrue(boxes[0] and boxes[0].startswith("모든 다운로드 과정을 완료했지만,"), boxes)
         log = self.log_text(self.target)
         self.assertIn(DOWN_COMPLETE % 3, log)
-        self.assertEqual(self.read("pkg/docs/readme.txt"), b"readme")
-        self.assertEqual(self.read("pkg/docs/deep/nested/leaf.txt"), b"leaf")
-        self.assertEqual(self.read("pkg/한글/설정.ini"), b"[A]\r\n")
-        self.assertEqual(self.read("pkg/readonly.txt"), b"new")
+        self.assertEqual(self.read_local("pkg/docs/readme.txt"), b"readme")
+        self.assertEqual(self.read_local("pkg/docs/deep/nested/leaf.txt"), b"leaf")
+        self.assertEqual(self.read_local("pkg/한글/설정.ini"), b"[A]\r\n")
+        self.assertEqual(self.read_local("pkg/readonly.txt"), b"new")
         self.assertTrue(os.path.isfile(self.local("pkg/tree.zip")))
         # Failed archives are deleted; the members before the refused one stay.
         self.assertFalse(os.path.exists(self.local("pkg/bad.zip")))
         self.assertFalse(os.path.exists(self.local("pkg/climb.zip")))
-        self.assertEqual(self.read("pkg/first.txt"), b"1")
+        self.assertEqual(self.read_local("pkg/first.txt"), b"1")
         self.assertFalse(os.path.exists(self.local("pkg/after.txt")))
         self.assertFalse(os.path.exists(self.local("escape.txt")), "written outside the archive's folder")
         self.assertFalse(os.path.exists(self.local("pkg/escape.txt")))
@@ -252,8 +227,8 @@ class RegistrationArchivesTest(vanto.VantoCase):
         self.publish("pkg/climb.zip", make_zip([("first.txt", b"1"), ("after.txt", b"3")]))
         self.run_vanto()
         self.assertEqual(self.result_code(self.target), "0")
-        self.assertEqual(self.read("pkg/fixed/ok.txt"), b"fixed")
-        self.assertEqual(self.read("pkg/after.txt"), b"3")
+        self.assertEqual(self.read_local("pkg/fixed/ok.txt"), b"fixed")
+        self.assertEqual(self.read_local("pkg/after.txt"), b"3")
         self.assertEqual(self.server.count("GET", "vanto/pkg/bad.zip"), 2)
         self.assertEqual(self.server.count("GET", "vanto/pkg/tree.zip"), 1, "the good archive is current")
 

@@ -8,14 +8,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
 import harness  # noqa: E402
 import vanto  # noqa: E402
-
-try:
-    from publish_server import PublishServer  # noqa: E402
-except ImportError:  # the test server arrives with the HTTP layer
-    PublishServer = None
 
 PARTIAL_QUESTION = "모든 다운로드 과정을 완료했지만,"
 DOWN_COMPLETE = "CVantoExeDlg::OnDownComplete> Recv WMU_DOWN_COMPLETE Message, WPARAM = %d, LPARAM = 0"
@@ -29,32 +23,12 @@ FILES = {
 }
 
 
-class RunTest(vanto.VantoCase):
+class RunTest(vanto.PublishedCase):
     def setUp(self):
         super().setUp()
-        if PublishServer is None:
-            self.skipTest("publish test server not in this tree")
-        self.pub = self.path("pub")
         for rel, data in FILES.items():
-            full = os.path.join(self.pub, "vanto", *rel.split("/"))
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "wb") as f:
-                f.write(data)
+            self.publish(rel, data)
         self.write_list(list(FILES))
-        self.server = PublishServer(self.pub).start()
-        self.addCleanup(self.server.stop)
-        self.target = self.path("target")
-
-    def write_list(self, lines):
-        with open(os.path.join(self.pub, "vanto", "Vanto.lst"), "wb") as f:
-            f.write(("# test list\r\n" + "\r\n".join(lines) + "\r\n").encode("cp949"))
-
-    def ini(self, **extra):
-        values = {"TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
-                  "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto", "LIST_FILE_NAME": "Vanto.lst",
-                  "LOG_ENCODE_FLAG": "0"}
-        values.update({k: str(v) for k, v in extra.items()})
-        return values
 
     def run_once(self, answers=(), sub="app", **extra):
         """One "R" run; answers the message boxes in order; True when it ended."""
@@ -64,9 +38,6 @@ class RunTest(vanto.VantoCase):
         for button in answers:
             self.boxes.append(self.message_box(button, folder=self.path(sub)))
         return self.wait_all(timeout=60, folder=self.path(sub))
-
-    def local(self, rel):
-        return os.path.join(self.target, *rel.split("/"))
 
     def assert_synchronised(self):
         for rel, data in FILES.items():

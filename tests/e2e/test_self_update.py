@@ -12,10 +12,8 @@ import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
 import harness  # noqa: E402
 import vanto  # noqa: E402
-from publish_server import PublishServer  # noqa: E402
 
 S_LINE = "-" * 86 + "S"
 E_LINE = "-" * 86 + "E"
@@ -34,31 +32,19 @@ def with_version(image, build):
     return bytes(data)
 
 
-class SelfUpdateTest(vanto.VantoCase):
+class SelfUpdateTest(vanto.PublishedCase):
     def setUp(self):
         super().setUp()
-        self.pub = self.path("pub")
-        os.makedirs(os.path.join(self.pub, "vanto"))
-        with open(os.path.join(self.pub, "vanto", "Vanto.lst"), "wb") as f:
-            f.write(b"# nothing to fetch\r\n")
-        self.server = PublishServer(self.pub).start()
-        self.addCleanup(self.server.stop)
-        self.target = self.path("target")
+        self.write_list([])  # nothing to fetch
         self.app = self.path("app")
-        self.exe = self.install(ini={
-            "TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
-            "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto", "LIST_FILE_NAME": "Vanto.lst",
-            "LOG_ENCODE_FLAG": "0"})
+        self.exe = self.install(ini=self.ini())
         with open(self.exe, "rb") as f:
             self.old_image = f.read()
         self.old_mtime = int(os.stat(self.exe).st_mtime)
         # The published program: another version, an hour newer.
         self.new_image = with_version(self.old_image, 2)
-        self.published = os.path.join(self.pub, "vanto", "VantoExe.exe")
-        with open(self.published, "wb") as f:
-            f.write(self.new_image)
         self.new_mtime = self.old_mtime + 3600
-        os.utime(self.published, (self.new_mtime, self.new_mtime))
+        self.published = self.publish("VantoExe.exe", self.new_image, self.new_mtime)
 
     def launch(self):
         """One launch of the installed program as users start it; the log

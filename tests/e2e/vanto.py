@@ -246,3 +246,53 @@ class VantoCase(harness.WineTestCase):
             if user != "Public" and os.path.isdir(desktop):
                 return desktop
         raise FileNotFoundError("no desktop folder in the prefix")
+
+
+class PublishedCase(VantoCase):
+    """A VantoCase with the publish test server on 127.0.0.1 serving
+    self.pub/vanto, and self.target as the client's folder."""
+
+    def setUp(self):
+        super().setUp()
+        import sys
+        sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "server"))
+        from publish_server import PublishServer
+        self.pub = self.path("pub")
+        os.makedirs(os.path.join(self.pub, "vanto"))
+        self.server = PublishServer(self.pub).start()
+        self.addCleanup(self.server.stop)
+        self.target = self.path("target")
+
+    def publish(self, rel, data, mtime=None):
+        """Puts data at /vanto/rel on the server, with mtime when given."""
+        full = os.path.join(self.pub, "vanto", *rel.split("/"))
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, "wb") as f:
+            f.write(data)
+        if mtime is not None:
+            os.utime(full, (mtime, mtime))
+        return full
+
+    def write_list(self, lines, mtime=None):
+        text = "".join(line + "\r\n" for line in ["# test list", *lines])
+        return self.publish("Vanto.lst", text.encode("cp949"), mtime)
+
+    def ini(self, **extra):
+        """Vanto.ini values that point at the test server and the target."""
+        values = {"TARGET_DIR": harness.to_windows(self.target), "SVR_IP_ADDR": "127.0.0.1",
+                  "SVR_PORT_NO": str(self.server.port), "DOWNLOAD_BASE_URL": "/vanto", "LIST_FILE_NAME": "Vanto.lst",
+                  "LOG_ENCODE_FLAG": "0"}
+        values.update({k: str(v) for k, v in extra.items()})
+        return values
+
+    def local(self, *parts):
+        """Linux path of a file below the target; parts may hold "/"."""
+        return os.path.join(self.target, *"/".join(parts).split("/"))
+
+    def read_local(self, *parts):
+        """Bytes of a file below the target; None when it is not there."""
+        try:
+            with open(self.local(*parts), "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return None
