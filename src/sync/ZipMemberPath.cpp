@@ -1,6 +1,7 @@
 #include "sync/ZipMemberPath.h"
 
 #include <algorithm>
+#include <cctype>
 
 std::string ToBackslashPath(const std::string& path) {
   std::string out = path;
@@ -25,6 +26,22 @@ bool IsParentLikePart(const std::string& part) {
   if (part.find("..") == std::string::npos) return false;
   return part.find_first_not_of(". ") == std::string::npos;
 }
+
+// A part that names a device ("NUL", "com1.txt", "CON .log"): Windows opens
+// the device whatever the folder and extension, so the member would never
+// reach a file and its content would go to a port or nowhere.
+bool IsDevicePart(const std::string& part) {
+  std::string base = part.substr(0, part.find('.'));
+  base.erase(base.find_last_not_of(' ') + 1);
+  std::string upper;
+  for (const char c : base) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* name : kNames) {
+    if (upper == name) return true;
+  }
+  return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+         upper[3] >= '1' && upper[3] <= '9';
+}
 }  // namespace
 
 bool IsZipMemberOutsideFolder(const std::string& memberName) {
@@ -37,7 +54,8 @@ bool IsZipMemberOutsideFolder(const std::string& memberName) {
   size_t start = 0;
   while (start <= name.size()) {
     const size_t end = std::min(name.find('\\', start), name.size());
-    if (IsParentLikePart(name.substr(start, end - start))) return true;
+    const std::string part = name.substr(start, end - start);
+    if (IsParentLikePart(part) || IsDevicePart(part)) return true;
     start = end + 1;
   }
   return false;

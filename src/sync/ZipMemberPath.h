@@ -12,7 +12,8 @@ std::string ZipExtractDirOf(const std::string& zipPath);
 std::string JoinZipTarget(const std::string& folder, const std::string& memberName);
 // true when a member name (backslash form) would write outside the archive's
 // folder: a leading "\" (root or network path), a ":" (drive, or a stream of
-// another file), a part made of dots and blanks only that holds "..", or
-// a zero byte (the file system would see a shorter name).
+// another file), a part made of dots and blanks only that holds "..", a part
+// that names a device ("NUL", "COM1.txt"), or a zero byte (the file system
+// would see a shorter name).
 // Such a part is refused even where later parts would come back inside.
 bool IsZipMemberOutsideFolder(const std::string& memberName);

@@ -30,6 +30,14 @@ TEST(ZipMemberPath, NamesThatLeaveTheFolderAreRefused) {
       {".. /a.dll", true},
       {"bin/.. ./a", true},
       {"...", true},
+      {"NUL", true},  // devices: the content would go to a port or nowhere
+      {"bin/com1.txt", true},
+      {"Lpt9", true},
+      {"con .log/a", true},
+      {"CONOUT$", true},
+      {"console.txt", false},
+      {"com10", false},
+      {"nul_/a", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsZipMemberOutsideFolder(c.name), c.outside) << c.name;
   // Found by fuzzing: the directory stores names with their length, zero
