@@ -120,6 +120,16 @@ class Result:
         self.timed_out = timed_out
 
 
+def write_file(path, data, mtime=None):
+    """Writes data at path (folders made), with mtime when given; the path."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+    if mtime is not None:
+        os.utime(path, (mtime, mtime))
+    return path
+
+
 def describe(result):
     """Exit code and the ends of both outputs, for a failure message; with
     the end of the wineserver's log when the program may have been killed

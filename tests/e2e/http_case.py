@@ -60,23 +60,13 @@ class HttpCase(harness.WineTestCase):
         self.run_count = 0
 
     def publish(self, rel, data, mtime=None):
-        path = os.path.join(self.root, "pub", *rel.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
-        if mtime is not None:
-            os.utime(path, (mtime, mtime))
-        return path
+        return harness.write_file(os.path.join(self.root, "pub", *rel.split("/")), data, mtime)
 
     def local(self, *parts):
         return os.path.join(self.dir, "target", *parts)
 
     def put_local(self, rel, data=OLD):
-        path = self.local(*rel.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
-        return path
+        return harness.write_file(self.local(*rel.split("/")), data)
 
     def read(self, path):
         with open(path, "rb") as f:

@@ -265,13 +265,7 @@ class PublishedCase(VantoCase):
 
     def publish(self, rel, data, mtime=None):
         """Puts data at /vanto/rel on the server, with mtime when given."""
-        full = os.path.join(self.pub, "vanto", *rel.split("/"))
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data)
-        if mtime is not None:
-            os.utime(full, (mtime, mtime))
-        return full
+        return harness.write_file(os.path.join(self.pub, "vanto", *rel.split("/")), data, mtime)
 
     def write_list(self, lines, mtime=None):
         text = "".join(line + "\r\n" for line in ["# test list", *lines])
