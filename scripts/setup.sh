@@ -47,10 +47,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt_update
   # On a kernel without 32-bit support some i386 maintainer scripts print
   # "Exec format error"; what counts is whether the packages end up installed.
-  if ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "${missing[@]}" </dev/null >/dev/null; then
-    echo "setup: warning: apt-get install reported errors; checking what is installed" >&2
-  fi
+  "$top/scripts/apt-install.sh" "${missing[@]}" \
+    || echo "setup: warning: apt-get install reported errors; checking what is installed" >&2
   mapfile -t still < <(missing_packages)
   if [ "${#still[@]}" -gt 0 ]; then
     echo "setup: could not install: ${still[*]}" >&2
@@ -100,8 +98,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   if ! dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q 'install ok installed'; then
     echo "setup: installing qemu-user-static (this kernel cannot run 32-bit programs itself)"
     apt_update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-user-static \
-      </dev/null >/dev/null || echo "setup: warning: qemu-user-static could not be installed" >&2
+    "$top/scripts/apt-install.sh" qemu-user-static >/dev/null || echo "setup: warning: qemu-user-static could not be installed" >&2
   fi
 fi
 echo "setup: 32-bit programs: $("$top/scripts/i386-runtime.sh" --enable)"
