@@ -11,7 +11,7 @@
 
 #include "config/VantoCfg.h"
 #include "http/HttpContext.h"
-#include "sync/FileItemLists.h"
+#include "list/FileItemLists.h"
 #include "util/MyLog.h"
 #include "util/SpecialDirMap.h"
 #include "util/WinHandles.h"

@@ -5,9 +5,9 @@
 #include "app/AppGlobals.h"
 #include "app/AppLaunch.h"
 #include "app/VantoExeApp.h"
-#include "sync/SelfUpdate.h"
-#include "sync/VantoEngine.h"
-#include "sync/VantoRunServices.h"
+#include "run/SelfUpdate.h"
+#include "run/VantoEngine.h"
+#include "run/VantoRunServices.h"
 #include "ui/VantoExeDlg.h"
 #include "util/VantoResult.h"
 

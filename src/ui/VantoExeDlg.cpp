@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "sync/FileItemLists.h"
-#include "sync/VantoEngine.h"
+#include "list/FileItemLists.h"
+#include "run/VantoEngine.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogTemplate.h"
 #include "ui/SkinArtwork.h"

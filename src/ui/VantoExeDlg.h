@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "sync/RunDialog.h"
+#include "run/RunDialog.h"
 #include "ui/ColorStatic.h"
 #include "ui/DialogSkin.h"
 #include "ui/GdiOwners.h"

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "sync/FileItem.h"
-#include "sync/ListFileScanner.h"
-#include "sync/ListLineParser.h"
+#include "list/FileItem.h"
+#include "list/ListFileScanner.h"
+#include "list/ListLineParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ListEntryRules rules = [] {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "sync/ZipArchive.h"
-#include "sync/ZipMemberPath.h"
+#include "handlers/ZipArchive.h"
+#include "handlers/ZipMemberPath.h"
 
 namespace {
 // How Windows walks the target path below the archive's folder: parts end

@@ -10,9 +10,9 @@
 #include "CommandRegistry.h"
 #include "ListMake.h"
 #include "ListRules.h"
-#include "sync/ListFileScanner.h"
-#include "sync/ListLineParser.h"
-#include "sync/PublishChecks.h"
+#include "list/ListFileScanner.h"
+#include "list/ListLineParser.h"
+#include "list/PublishChecks.h"
 #include "util/TextConv.h"
 
 namespace {

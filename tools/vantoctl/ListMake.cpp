@@ -4,8 +4,8 @@
 
 #include "CommandRegistry.h"
 #include "PublishFolder.h"
-#include "sync/ListFileScanner.h"
-#include "sync/ListMaker.h"
+#include "list/ListFileScanner.h"
+#include "list/ListMaker.h"
 #include "util/Sha256.h"
 #include "util/TextConv.h"
 

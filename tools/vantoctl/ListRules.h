@@ -3,7 +3,7 @@
 // EXCLUDE_DIRS, and the machine's folders for the special tokens.
 #include <string>
 
-#include "sync/ListFileScanner.h"
+#include "list/ListFileScanner.h"
 
 // On Windows the tokens and %SystemDir%/%SystemRoot% get this machine's
 // folders; natively they stay as written.

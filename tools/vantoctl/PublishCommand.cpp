@@ -20,8 +20,8 @@
 #include "http/FileDownload.h"
 #include "http/HttpContext.h"
 #include "http/ServerFileQuery.h"
-#include "sync/ListFileScanner.h"
-#include "sync/PublishChecks.h"
+#include "list/ListFileScanner.h"
+#include "list/PublishChecks.h"
 #include "util/Sha256.h"
 
 namespace {

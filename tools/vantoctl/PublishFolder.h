@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "sync/ListMaker.h"
+#include "list/ListMaker.h"
 
 // Paths in CP949 with "/" between folders, sorted. A name that CP949 cannot
 // hold is left out with a note. False (with error) when the folder cannot

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "config/VantoCfg.h"
-#include "sync/FileItemLists.h"
-#include "sync/RunServices.h"
-#include "sync/VantoEngine.h"
+#include "list/FileItemLists.h"
+#include "run/RunServices.h"
+#include "run/VantoEngine.h"
 #include "ui/GdiplusSession.h"
 #include "ui/VantoExeDlg.h"
 #include "util/VantoResult.h"

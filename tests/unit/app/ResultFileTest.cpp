@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../sync/LogCapture.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "../sync/FakeRunDisplay.h"
-#include "../sync/LogCapture.h"
+#include "support/FakeRunDisplay.h"
+#include "support/LogCapture.h"
 #include "http/DownloadBackup.h"
 #include "support/TempDir.h"
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "../sync/FakeRunDisplay.h"
-#include "../sync/LogCapture.h"
+#include "support/FakeRunDisplay.h"
+#include "support/LogCapture.h"
 #include "GzipBytes.h"
 #include "ScriptedReader.h"
 #include "http/DownloadResult.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "../sync/LogCapture.h"
+#include "support/LogCapture.h"
 #include "http/ServerConfigLine.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../sync/LogCapture.h"
+#include "support/LogCapture.h"
 #include "ScriptedReader.h"
 #include "http/DownloadResult.h"
 #include "http/TransferLoop.h"

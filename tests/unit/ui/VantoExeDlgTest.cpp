@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "config/VantoCfg.h"
-#include "RunFakes.h"
-#include "sync/VantoEngine.h"
+#include "run/RunFakes.h"
+#include "run/VantoEngine.h"
 #include "ui/GdiplusSession.h"
 #include "ui/UiResource.h"
 #include "util/TextConv.h"

@@ -1,0 +1,151 @@
+#include "list/ListFileReader.h"
+
+#include <new>
+#include <utility>
+
+#include "list/ListFileScanner.h"
+#include "list/UpdateDecision.h"
+#include "util/MyLog.h"
+#include "util/RunDisplay.h"
+
+namespace {
+constexpr int kProgressEnd = 1000;
+
+void Log(int level, const char* format) {
+  if (g_pMyLog) g_pMyLog->Log(level, "%s", format);
+}
+}  // namespace
+
+namespace {
+int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadContext& context) {
+  IRunDisplay* display = context.display;
+  Log(LOG_INFO, "-------------------------------------------------------------------------------------- Download List : S");
+
+  ListEntryRules rules;
+  rules.paths.targetDir = WithTrailingBackslash(cfg.TARGET_DIR);
+  rules.paths.specialDirs = context.specialDirs;
+  rules.paths.systemDir = context.systemDir;
+  rules.paths.windowsDir = context.windowsDir;
+  int compareExcludeDirFlag = 0;
+  if (!cfg.EXCLUDE_DIRS.empty()) {
+    rules.excludePrefixes = SplitExcludeDirs(cfg.EXCLUDE_DIRS);
+    compareExcludeDirFlag = 1;
+  }
+  if (g_pMyLog)
+    g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> nCompareExcludeDirFlag = %d", compareExcludeDirFlag);
+
+  if (display) {
+    display->SetProgressRange(IDC_PROGRESS_TOTAL, 0, kProgressEnd);
+    display->SetProgressPos(IDC_PROGRESS_TOTAL, 0);
+  }
+
+  const std::string listPath = cfg.TARGET_DIR + "\\" + cfg.LIST_FILE_NAME;
+  CListFileScanner scanner;
+  if (!scanner.Open(listPath)) {
+    if (g_pMyLog)
+      g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> fopen(%s) Fail, ErrNo = %d", listPath.c_str(),
+                    scanner.LastError());
+    return -1;
+  }
+  if (g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> fopen(%s) Success", listPath.c_str());
+
+  int count = 0;
+  int lineCounter = 0;
+  ListPiece piece;
+  while (scanner.ReadPiece(piece)) {
+    ++lineCounter;
+    if (lineCounter % 50 == 0 && display) display->SetProgressPos(IDC_PROGRESS_TOTAL, lineCounter);
+    if (lineCounter >= kProgressEnd) lineCounter = 0;
+
+    auto item = std::make_unique<FileItem>();
+    const ListLineOutcome outcome = PrepareListEntry(piece.text, *item, rules);
+    if (outcome == ListLineOutcome::Skipped || outcome == ListLineOutcome::Excluded) continue;
+    if (outcome == ListLineOutcome::NoServerPath) {
+      // Without a server path the entry would name the target directory itself.
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_WARN, "CVantoExeDlg::GetFileListFileFromFile> Line without server path skipped : %s",
+                      piece.text.c_str());
+      continue;
+    }
+
+    if (display) {
+      display->SetStaticText(IDC_STATIC_FILE, item->m_strFilePath);
+      display->PumpWaitingMessages(IDC_STATIC_FILE);
+    }
+
+    switch (item->m_nFileType) {
+      case FILE_KIND_EXE:
+        lists.CmdFileItemList.push_back(MakeHandlerCopy(*item));
+        break;
+      case FILE_KIND_REG:
+        if (cfg.ALL_REG_FLAG == 1) lists.RegFileItemList.push_back(MakeHandlerCopy(*item));
+        break;
+      case FILE_KIND_FNT:
+        lists.FntFileItemList.push_back(MakeHandlerCopy(*item));
+        break;
+      case FILE_KIND_DEL:
+        if (g_pMyLog)
+          g_pMyLog->Log(LOG_DEBUG,
+                        "CVantoExeDlg::GetFileListFileFromFile> Files that need to be deleted do not extract "
+                        "information. => %s",
+                        item->m_strLocalPath.c_str());
+        lists.DownFileItemList.push_back(std::move(item));
+        ++count;
+        continue;
+      default:
+        break;
+    }
+
+    bool accept = false;
+    if (!item->m_strFileSize.empty() && !item->m_strModifyTime.empty()) {
+      if (IsFileToDownload(*item, cfg) == 1) {
+        if (g_pMyLog)
+          g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(2) Line : %s", piece.text.c_str());
+        accept = true;
+      }
+    } else if (!context.queryServerFileInfo || context.queryServerFileInfo(*item) != 0) {
+      SettleInterruptedDownload(*item, false);  // unknown: the old file is the one to have
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_DEBUG,
+                      "CVantoExeDlg::GetFileListFromListFile> Can't Get Server File(%s) Info, So Add To Download File List",
+                      item->m_strFilePath.c_str());
+      accept = true;
+    } else if (IsFileToDownload(*item, cfg) == 1) {
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(1) Line : %s", piece.text.c_str());
+      accept = true;
+    }
+    if (!accept) continue;
+
+    switch (item->m_nFileType) {
+      case FILE_KIND_ZIP: lists.ZipFileItemList.push_back(MakeHandlerCopy(*item)); break;
+      case FILE_KIND_ASM: lists.RegAsmFileItemList.push_back(MakeHandlerCopy(*item)); break;
+      case FILE_KIND_ZRG: lists.ZipRegFileItemList.push_back(MakeHandlerCopy(*item)); break;
+      default: break;
+    }
+    lists.DownFileItemList.push_back(std::move(item));
+    ++count;
+  }
+
+  const int closed = scanner.Close();
+  if (g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> fclose(%s) ret=%d", listPath.c_str(), closed);
+  if (display) display->SetProgressPos(IDC_PROGRESS_TOTAL, kProgressEnd);
+  if (g_pMyLog)
+    g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> The number of files to download is %d.", count);
+  Log(LOG_INFO, "-------------------------------------------------------------------------------------- Download List : E");
+  return count;
+}
+}  // namespace
+
+int GetFileListFromListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadContext& context) {
+  try {
+    return ReadListFile(lists, cfg, context);
+  } catch (const std::bad_alloc&) {
+    // More entries than memory: the list counts as damaged, never as a crash.
+    lists.ClearAllFileItemLists();
+    if (g_pMyLog)
+      g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::GetFileListFileFromFile> Out of memory reading %s\\%s",
+                    cfg.TARGET_DIR.c_str(), cfg.LIST_FILE_NAME.c_str());
+    return -1;
+  }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Reads the downloaded list file into the run's lists, with an update
+// decision per entry.
+#include <functional>
+#include <string>
+
+#include "list/FileItemLists.h"
+#include "list/LocalPathResolver.h"
+#include "config/VantoCfg.h"
+
+class IRunDisplay;
+
+// Asks the server for an entry's time, size, chunked and gzip flags and
+// writes them into the item; 0 when the answer arrived. The run passes the
+// HTTP layer's GetServerFileInfo; tests pass a fake.
+using ServerFileInfoQuery = std::function<int(FileItem& item)>;
+
+// What the application holds beside the configuration.
+struct ListReadContext {
+  SpecialDirMap specialDirs;
+  std::string systemDir;   // m_strSystemDir
+  std::string windowsDir;  // m_strWindowsDir
+  IRunDisplay* display = nullptr;
+  ServerFileInfoQuery queryServerFileInfo;
+};
+
+// Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME; EXCLUDE_DIRS and
+// ALL_REG_FLAG shape the lists, the decision uses the time settings.
+// Returns the number of entries put on DownFileItemList (DEL entries
+// included), -1 when the file cannot be opened.
+int GetFileListFromListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadContext& context);

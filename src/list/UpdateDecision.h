@@ -1,0 +1,21 @@
+#pragma once
+// Whether the local copy of an entry must be fetched again. Doubt means
+// fetch: only a delete entry, an existing system file and a time within
+// TIME_CHECK_SPAN (after an equal size) say "current".
+#include <string>
+
+#include "list/FileItem.h"
+#include "config/VantoCfg.h"
+
+// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. Then a
+// backup an interrupted download left is settled (SettleInterruptedDownload).
+int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg);
+// A leftover backup beside the entry's file: deleted when the file is
+// current, else put back (SettleLeftoverBackup); delete and system entries
+// are left alone.
+void SettleInterruptedDownload(const FileItem& item, bool current);
+// The list file against its kept stamp ("%s.%s" of m_strLocalPath and
+// RUN_MODE); only the time counts. 1 changed, 0 same.
+int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg);
+// sizeFlag 1 compares sizes too. The variant follows FILE_COMPARE_GMT_TIME.
+int IsFileDifferent(const FileItem& item, const std::string& localPath, int sizeFlag, const CVantoCfg& cfg);

@@ -1,0 +1,451 @@
+#include "run/VantoEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "config/VantoCfg.h"
+#include "run/RunFakes.h"
+#include "util/VantoResult.h"
+
+namespace {
+constexpr int kYes = 6, kNo = 7;
+
+class VantoEngineTest : public ::testing::Test {
+ protected:
+  VantoEngineTest() : server(lists) {
+    cfg.TARGET_DIR = "C:\\T";
+    cfg.LIST_FILE_NAME = "Vanto.lst";
+    cfg.DOWNLOAD_BASE_URL = "/pub";
+    cfg.SVR_IP_ADDR = "127.0.0.1";
+    cfg.SVR_PORT_NO = "8080";
+    cfg.SVR_HTTPS = 0;
+    cfg.CHECK_LIST_FILE_FLAG = 0;
+    cfg.ALL_REG_FLAG = 0;
+    cfg.DOWNLOAD_FROM_BP_SERVER = 0;
+    cfg.DELETE_LOCAL_LIST_FILE = 0;
+    cfg.m_strOrgSvrIpAddr.clear();
+    cfg.m_strOrgSvrPortNo.clear();
+    g_nResult = 0;
+  }
+
+  CVantoEngine& Engine() {
+    if (!engine) {
+      VantoRunContext ctx;
+      ctx.pCfg = &cfg;
+      ctx.pLists = &lists;
+      ctx.pListFileItem = &listItem;
+      ctx.pBPDownloadFlag = &bpFlag;
+      ctx.pCertIgnoreFlag = &certFlag;
+      engine = std::make_unique<CVantoEngine>(dialog, server, ctx);
+    }
+    return *engine;
+  }
+
+  // Plays the dialog's message queue from one start request until it is empty.
+  void Run() {
+    dialog.posted.push_back({WMU_REQUEST_START, 0, 0});
+    for (size_t i = 0; i < dialog.posted.size() && i < 20; ++i) {
+      const PostedMessage m = dialog.posted[i];
+      if (m.message == WMU_REQUEST_START) Engine().OnRequestStart(m.wParam, m.lParam);
+      if (m.message == WMU_DOWN_COMPLETE) {
+        completions.push_back(m.wParam);
+        Engine().OnDownComplete(m.wParam, m.lParam);
+      }
+      if (m.message == WMU_CLOSE_DIALOG) closed = true;
+    }
+  }
+
+  void AddFiles(int n) {
+    for (int i = 0; i < n; ++i) {
+      ServerEntry e;
+      e.path = "bin/file" + std::to_string(i) + ".dll";
+      server.entries.push_back(e);
+    }
+  }
+
+  CVantoCfg cfg;
+  CFileItemLists lists;
+  FileItem listItem;
+  int32_t bpFlag = 0;
+  int32_t certFlag = 0;
+  CRecordingDialog dialog;
+  CScriptedServer server;
+  std::unique_ptr<CVantoEngine> engine;
+  std::vector<int> completions;
+  bool closed = false;
+};
+
+TEST_F(VantoEngineTest, FirstRunDownloadsEverythingAndCloses) {
+  AddFiles(3);
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_EQ(completions, std::vector<int>{0});
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(server.Count("Download:bin/"), 3);
+  EXPECT_EQ(server.Count("Download:Vanto.lst:01"), 1);  // list: no date, progress on
+  EXPECT_EQ(server.Count("Download:bin/file0.dll:11"), 1);
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 1);
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_INFO, "프로그램 다운로드 완료"));
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_INFO, "system info"));
+  EXPECT_EQ(server.Count("UpdateRegisterKeyValue"), 1);
+  EXPECT_EQ(dialog.firstStart, 0);
+  ASSERT_FALSE(dialog.buttons.empty());
+  EXPECT_EQ(dialog.buttons.front(), (std::vector<bool>{false, true, false}));
+  EXPECT_EQ(dialog.statics[IDC_STATIC_TOTAL].back(), "3 / 3  (100.0%)");
+  EXPECT_EQ(dialog.statics[IDC_STATIC_FILE].back(), "file2.dll (크기 : 1,234,567)");
+  EXPECT_EQ(dialog.ranges[IDC_PROGRESS_TOTAL], std::make_pair(0, 3));
+  EXPECT_TRUE(lists.DownFileItemList.empty());  // cleared before closing
+  EXPECT_EQ(listItem.m_strLocalPath, "C:\\T\\Vanto.lst");
+  EXPECT_EQ(listItem.m_nDownFlag, 1);
+}
+
+TEST_F(VantoEngineTest, HandlersRunInTheirFixedOrder) {
+  AddFiles(1);
+  Run();
+  EXPECT_EQ(server.HandlerCalls(), (std::vector<std::string>{"Execute", "Zip", "Registry", "RegSvr32:DownList",
+                                                             "RegAsm", "Delete", "Font", "ZipReg"}));
+}
+
+TEST_F(VantoEngineTest, AllRegFlagRegistersFromTheRegList) {
+  cfg.ALL_REG_FLAG = 1;
+  AddFiles(1);
+  Run();
+  EXPECT_EQ(server.HandlerCalls()[3], "RegSvr32:RegList");
+}
+
+TEST_F(VantoEngineTest, EmptyListIsCurrentAndRunsTheCurrentHandlers) {
+  Run();
+  EXPECT_EQ(completions, std::vector<int>{1});
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(server.HandlerCalls(), (std::vector<std::string>{"Execute", "RegAsm", "Font"}));
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 1);
+}
+
+TEST_F(VantoEngineTest, UnchangedListEndsAfterTheListQuery) {
+  cfg.CHECK_LIST_FILE_FLAG = 1;
+  server.listDifferent = 0;
+  AddFiles(2);
+  Run();
+  EXPECT_EQ(completions, std::vector<int>{1});
+  EXPECT_EQ(server.Count("Download:"), 0);
+  EXPECT_EQ(server.Count("GetFileListFromListFile"), 0);
+  EXPECT_TRUE(closed);
+}
+
+TEST_F(VantoEngineTest, ChangedListIsDownloadedWithCheckFlag) {
+  cfg.CHECK_LIST_FILE_FLAG = 1;
+  server.listDifferent = 1;
+  AddFiles(1);
+  Run();
+  EXPECT_EQ(server.Count("Download:Vanto.lst"), 1);
+  EXPECT_EQ(completions, std::vector<int>{0});
+}
+
+TEST_F(VantoEngineTest, ListInformationFailureIsFatalAndKeepsTheDialogOpen) {
+  server.listInfoResult = -5;
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_FATAL_ERROR);
+  EXPECT_EQ(completions, std::vector<int>{2});
+  EXPECT_FALSE(closed);
+  ASSERT_EQ(dialog.questions.size(), 1u);
+  EXPECT_EQ(dialog.questions[0].text,
+            "리스트 파일 정보를 가져오는 도중에 오류가 발생했습니다.\n더이상 진행하지 못하고 종료합니다.");
+  EXPECT_EQ(dialog.buttons.back(), (std::vector<bool>{true, false, true}));
+}
+
+TEST_F(VantoEngineTest, ListDownloadFailureIsFatal) {
+  server.listDownloadResult = -2;
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_FATAL_ERROR);
+  ASSERT_EQ(dialog.questions.size(), 1u);
+  EXPECT_EQ(dialog.questions[0].text,
+            "리스트 파일 다운로드 도중에 오류가 발생했습니다.\n더이상 진행하지 못하고 종료합니다.");
+}
+
+TEST_F(VantoEngineTest, UnreadableListIsFatal) {
+  server.listReadResult = -1;
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_FATAL_ERROR);
+  EXPECT_EQ(completions, std::vector<int>{2});
+  ASSERT_EQ(dialog.questions.size(), 1u);
+  EXPECT_EQ(dialog.questions[0].text, "리스트 파일 데이터가 손상되었습니다.\n더이상 진행하지 못하고 종료합니다.");
+  EXPECT_EQ(Engine().IsAlreadyLastVersion(), -2);
+}
+
+TEST_F(VantoEngineTest, FailedEntryAskedYesContinues) {
+  AddFiles(2);
+  server.entries[1].downloadResult = -2;
+  dialog.answers = {kYes};
+  Run();
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "bin/file1.dll 파일 다운로드 실패(-2) : 해당 파일이 없음"));
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "일부 프로그램 파일 다운로드 실패"));
+  ASSERT_EQ(dialog.questions.size(), 1u);
+  EXPECT_EQ(dialog.questions[0].caption, "Warning");
+  EXPECT_EQ(dialog.questions[0].type, 0x24u);  // Yes/No, question icon
+  EXPECT_EQ(dialog.questions[0].text,
+            "모든 다운로드 과정을 완료했지만,\n\n일부 다운로드에 실패한 파일들이 있습니다.\n\n계속 진행하시겠습니까?\n\n"
+            "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.");
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_EQ(completions, std::vector<int>{0});
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(lists.DownFileItemList.size(), 0u);
+}
+
+TEST_F(VantoEngineTest, FailedEntryAskedNoIsPartialFailure) {
+  AddFiles(2);
+  server.entries[0].downloadResult = -4;
+  dialog.answers = {kNo};
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_PARTIAL_FAILURE);
+  EXPECT_EQ(completions, std::vector<int>{3});
+  EXPECT_FALSE(closed);
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 0);  // no stamp after a failure
+  EXPECT_EQ(dialog.buttons.back(), (std::vector<bool>{true, false, true}));
+  ASSERT_EQ(lists.DownFileItemList.size(), 2u);
+  EXPECT_EQ(lists.DownFileItemList[0]->m_nDownFlag, 0);
+  EXPECT_EQ(lists.DownFileItemList[1]->m_nDownFlag, 1);
+}
+
+TEST_F(VantoEngineTest, PassEntryFailureDoesNotFailTheRun) {
+  AddFiles(2);
+  server.entries[1].downloadResult = -2;
+  server.entries[1].passFlag = 1;
+  Run();
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "bin/file1.dll 파일 다운로드 실패(-2) : 해당 파일이 없음"));
+  EXPECT_TRUE(dialog.questions.empty());
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_TRUE(closed);
+}
+
+TEST_F(VantoEngineTest, StopDuringDownloadsEndsAfterTheCurrentEntry) {
+  AddFiles(4);
+  server.onDownload = [this](FileItem& item) {
+    if (item.m_strFilePath == "bin/file1.dll") {
+      // The Stop button, reached through the message pump.
+      g_nResult = VANTO_STOP_BY_USER;
+      Engine().m_nRequestStopFlag = 1;
+    }
+  };
+  server.entries[1].downloadResult = -7;
+  Run();
+  EXPECT_EQ(server.Count("Download:bin/"), 2);
+  EXPECT_TRUE(server.HandlerCalls().empty());
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 0);
+  EXPECT_EQ(g_nResult, VANTO_STOP_BY_USER);
+  EXPECT_EQ(completions, std::vector<int>{1});
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "bin/file1.dll 파일 다운로드 실패(-7) : 사용자 중지 요청 발생"));
+  EXPECT_TRUE(dialog.questions.empty());
+}
+
+TEST_F(VantoEngineTest, StopWithoutFailuresStillCountsAsStopped) {
+  AddFiles(2);
+  server.onDownload = [this](FileItem&) { Engine().m_nRequestStopFlag = 1; };
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_STOP_BY_USER);
+  EXPECT_EQ(completions, std::vector<int>{1});
+}
+
+// Start is enabled again after Stop while the loop finishes; a start request
+// dispatched by the loop's message pumping must not restart the run under it.
+TEST_F(VantoEngineTest, StartRequestDuringARunIsIgnored) {
+  AddFiles(3);
+  bool pressed = false;
+  server.onDownload = [&](FileItem& item) {
+    if (item.m_strFilePath != "bin/file1.dll" || pressed) return;
+    pressed = true;
+    Engine().OnRequestStart(0, 0);
+  };
+  Run();
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(server.Count("Download:Vanto.lst"), 1);
+  EXPECT_EQ(server.Count("Download:bin/"), 3);
+  EXPECT_EQ(server.Count("GetFileListFromListFile"), 1);
+  EXPECT_EQ(completions, std::vector<int>{0});
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  // The next start after the run has ended is a run of its own.
+  dialog.posted.clear();
+  completions.clear();
+  Run();
+  EXPECT_EQ(server.Count("Download:Vanto.lst"), 2);
+}
+
+// Running out of memory ends the run as a fatal failure, not the program.
+TEST_F(VantoEngineTest, AnExceptionEndsTheRunAsFatal) {
+  AddFiles(1);
+  server.onDownload = [](FileItem& item) {
+    if (item.m_strFilePath == "Vanto.lst") throw std::bad_alloc();
+  };
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_FATAL_ERROR);
+  EXPECT_EQ(completions, std::vector<int>{2});
+  EXPECT_FALSE(closed);
+}
+
+TEST_F(VantoEngineTest, ServerQueryFailureIsListedAndFails) {
+  AddFiles(2);
+  server.entries[0].queryResult = -5;
+  dialog.answers = {kNo};
+  Run();
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "bin/file0.dll 파일 버전 정보 추출 실패(에러코드 : -5)"));
+  EXPECT_EQ(server.Count("Download:bin/file0.dll"), 0);
+  EXPECT_EQ(g_nResult, VANTO_PARTIAL_FAILURE);
+}
+
+TEST_F(VantoEngineTest, ServerIsAskedOnlyWhenTheListLacksTimeOrSize) {
+  AddFiles(2);
+  server.entries[0].listTime = "20260101000000";
+  server.entries[0].listSize = "10";
+  Run();
+  EXPECT_EQ(server.Count("Query:/pub/bin/file0.dll"), 0);
+  EXPECT_EQ(server.Count("Query:/pub/bin/file1.dll"), 1);
+}
+
+TEST_F(VantoEngineTest, CurrentEntriesAreNotFetched) {
+  AddFiles(2);
+  server.entries[0].needsDownload = 0;
+  Run();
+  EXPECT_EQ(server.Count("Download:bin/file0.dll"), 0);
+  EXPECT_EQ(server.Count("Download:bin/file1.dll"), 1);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+}
+
+TEST_F(VantoEngineTest, DeleteEntriesAreSkippedByTheLoop) {
+  AddFiles(2);
+  for (ServerEntry& e : server.entries) e.kind = FILE_KIND_DEL;
+  Run();
+  EXPECT_EQ(server.Count("Query:"), 0);
+  EXPECT_EQ(server.Count("Download:bin/"), 0);
+  EXPECT_EQ(server.Count("H:Delete"), 1);
+  EXPECT_EQ(completions, std::vector<int>{0});
+}
+
+TEST_F(VantoEngineTest, CertificateErrorAcceptedRetriesOnce) {
+  cfg.SVR_HTTPS = 2;
+  AddFiles(1);
+  server.certErrorsLeft = {"bin/file0.dll"};
+  dialog.answers = {kYes};
+  Run();
+  ASSERT_EQ(dialog.questions.size(), 1u);
+  EXPECT_EQ(dialog.questions[0].text,
+            "인증서 오류가 발생 했습니다.\r\n오류를 무시(권장하지 않음)하고 계속 진행 하시겠습니까?\r\n\r\ninvalid CA");
+  EXPECT_EQ(dialog.questions[0].type, 0x34u);
+  EXPECT_EQ(certFlag, 1);
+  EXPECT_EQ(server.Count("Download:bin/file0.dll"), 2);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+}
+
+TEST_F(VantoEngineTest, CertificateErrorRefusedKeepsTheFailure) {
+  cfg.SVR_HTTPS = 2;
+  AddFiles(1);
+  server.certErrorsLeft = {"bin/file0.dll"};
+  dialog.answers = {kNo, kNo};
+  Run();
+  EXPECT_EQ(certFlag, 0);
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "bin/file0.dll 파일 다운로드 실패(-6) : 통신 에러 발생"));
+  EXPECT_EQ(g_nResult, VANTO_PARTIAL_FAILURE);
+}
+
+TEST_F(VantoEngineTest, CertificateErrorIsNotAskedWithoutStrictHttps) {
+  cfg.SVR_HTTPS = 1;
+  AddFiles(1);
+  server.certErrorsLeft = {"bin/file0.dll"};
+  dialog.answers = {kNo};
+  Run();
+  ASSERT_EQ(dialog.questions.size(), 1u);  // only the partial-failure question
+  EXPECT_EQ(dialog.questions[0].caption, "Warning");
+}
+
+TEST_F(VantoEngineTest, UnreachableBpServerIsFollowedByTheMainServer) {
+  cfg.DOWNLOAD_FROM_BP_SERVER = 1;
+  cfg.BP_SERVER_PORT_NO = "9090";
+  cfg.m_strOrgSvrIpAddr = "127.0.0.1";
+  cfg.m_strOrgSvrPortNo = "8080";
+  cfg.SVR_IP_ADDR = "127.0.0.100";
+  cfg.SVR_PORT_NO = "9090";
+  bpFlag = 1;
+  AddFiles(1);
+  int infoCalls = 0;
+  server.listInfoResult = -9;
+  // The BP server fails; once the main server is connected the list is there.
+  server.onDownload = nullptr;
+  Engine();
+  dialog.posted.push_back({WMU_REQUEST_START, 0, 0});
+  for (size_t i = 0; i < dialog.posted.size() && i < 20; ++i) {
+    const PostedMessage m = dialog.posted[i];
+    if (m.message == WMU_REQUEST_START) {
+      if (infoCalls++ == 1) server.listInfoResult = 0;
+      Engine().OnRequestStart(m.wParam, m.lParam);
+    }
+    if (m.message == WMU_DOWN_COMPLETE) {
+      completions.push_back(m.wParam);
+      Engine().OnDownComplete(m.wParam, m.lParam);
+    }
+    if (m.message == WMU_CLOSE_DIALOG) closed = true;
+  }
+  EXPECT_TRUE(dialog.questions.empty());  // the BP failure is silent
+  EXPECT_EQ(completions, (std::vector<int>{2, 0}));
+  EXPECT_EQ(dialog.posted[2].message, WMU_REQUEST_START);
+  EXPECT_EQ(dialog.posted[2].wParam, 2);
+  EXPECT_EQ(cfg.SVR_IP_ADDR, "127.0.0.1");
+  EXPECT_EQ(cfg.SVR_PORT_NO, "8080");
+  EXPECT_EQ(server.Count("Open:VantoExe"), 1);
+  EXPECT_EQ(bpFlag, 0);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_TRUE(closed);
+}
+
+TEST_F(VantoEngineTest, BpRunWithFailuresIsPartialWithoutAsking) {
+  cfg.DOWNLOAD_FROM_BP_SERVER = 1;
+  cfg.m_strOrgSvrIpAddr = "127.0.0.1";
+  cfg.m_strOrgSvrPortNo = "8080";
+  bpFlag = 1;
+  AddFiles(1);
+  server.entries[0].downloadResult = -2;
+  dialog.answers = {kNo};
+  Run();
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "BP 서버에서 일부 프로그램 파일 다운로드 실패"));
+  EXPECT_EQ(completions.front(), 3);
+  // The main-server run that follows asks.
+  EXPECT_EQ(dialog.questions.size(), 1u);
+  EXPECT_EQ(completions, (std::vector<int>{3, 3}));
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "일부 프로그램 파일 다운로드 실패"));
+}
+
+TEST_F(VantoEngineTest, BpEnabledWithoutSubstitutionKeepsTheConfiguredServer) {
+  cfg.DOWNLOAD_FROM_BP_SERVER = 1;  // but start-up could not switch (no BP port)
+  AddFiles(1);
+  Run();
+  EXPECT_EQ(cfg.SVR_IP_ADDR, "127.0.0.1");
+  EXPECT_EQ(server.Count("Open:"), 0);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+}
+
+TEST_F(VantoEngineTest, SecondStartKeepsEarlierRows) {
+  AddFiles(1);
+  server.entries[0].downloadResult = -2;
+  dialog.answers = {kNo, kNo};
+  Run();
+  const size_t rowsAfterFirst = dialog.rows.size();
+  Run();  // Start pressed again
+  EXPECT_GT(dialog.rows.size(), rowsAfterFirst);
+  EXPECT_EQ(server.Count("UpdateRegisterKeyValue"), 1);
+  EXPECT_EQ(dialog.pumpAlls, 1);
+}
+
+TEST_F(VantoEngineTest, NoApplicationObject) {
+  VantoRunContext none;
+  CVantoEngine bare(dialog, server, none);
+  EXPECT_EQ(bare.IsAlreadyLastVersion(), -1);
+  EXPECT_EQ(bare.DownloadFilesInListFromServer(), -1);
+}
+
+TEST_F(VantoEngineTest, DeletesTheListFileWhenAsked) {
+  cfg.DELETE_LOCAL_LIST_FILE = 1;
+  AddFiles(1);
+  Run();
+  EXPECT_TRUE(closed);  // the deletion of a missing file does not disturb the end
+}
+}  // namespace
