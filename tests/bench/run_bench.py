@@ -236,7 +236,7 @@ http {{
                            capture_output=True, timeout=timeout)
         return time.monotonic() - start, p
 
-    def floor_once(self, method, objects, read_size=65536, save=False, no_cache_write=False, rtt_ms=0):
+    def floor_once(self, method, objects, read_size=65536, save=False, cache_write=False, rtt_ms=0):
         listing = os.path.join(self.work, "objects.txt")
         with open(listing, "w") as f:
             f.write("".join(o + "\n" for o in objects))
@@ -246,8 +246,8 @@ http {{
         if save:
             os.makedirs(saved)
             args += ["--save", harness.to_windows(saved)]
-        if no_cache_write:
-            args.append("--no-cache-write")
+        if cache_write:
+            args.append("--cache-write")
         seconds, p = self.wine(self.floor_exe, args)
         shutil.rmtree(saved, ignore_errors=True)
         if p.returncode != 0:
@@ -368,8 +368,8 @@ http {{
     def small_objects(self):
         return ["/small/vanto/" + p for p in self.small_paths()]
 
-    def no_cache_note(self, steps):
-        return f"bare loop with INTERNET_FLAG_NO_CACHE_WRITE: {self.floor(steps, no_cache_write=True):.2f} s"
+    def cache_write_note(self, steps):
+        return f"bare loop writing the WinINet cache (the former flags): {self.floor(steps, cache_write=True):.2f} s"
 
     def link(self, rtt_ms):
         return f" at {rtt_ms} ms RTT" if rtt_ms else ""
@@ -395,7 +395,7 @@ http {{
         self.check(run["result"] == "0" and entries.get("GET") == 1 and entries.get("HEAD", 0) >= self.args.small,
                    f"head row{self.link(rtt_ms)}: {run}")
         if not rtt_ms:
-            note += "; " + self.no_cache_note(steps)
+            note += "; " + self.cache_write_note(steps)
         self.add("head" + ("-rtt" if rtt_ms else ""), f"{self.args.small:,} HEADs, every file current{self.link(rtt_ms)}",
                  run, bare, None, None if rtt_ms else self.curl_run("head", steps[0][1]), note,
                  sequential=self.args.small * rtt_ms / 1000.0 if rtt_ms else None)
@@ -452,7 +452,7 @@ http {{
                    f"fetch-made{self.link(rtt_ms)}: {run}")
         self.check(count_files(target) >= self.args.small, "fetch-made row: files missing")
         if not rtt_ms:
-            note += "; " + self.no_cache_note(steps)
+            note += "; " + self.cache_write_note(steps)
         self.add("fetch-made" + ("-rtt" if rtt_ms else ""),
                  f"{self.args.small:,} files into an empty folder, made list (GET){self.link(rtt_ms)}", run, bare,
                  saving, None if rtt_ms else self.curl_run("get", steps[0][1]), note,
