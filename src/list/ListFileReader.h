@@ -16,12 +16,17 @@ class IRunDisplay;
 using ServerFileInfoQuery = std::function<int(FileItem& item)>;
 
 // What the application holds beside the configuration.
+class CFolderListings;
+
 struct ListReadContext {
   SpecialDirMap specialDirs;
   std::string systemDir;   // m_strSystemDir
   std::string windowsDir;  // m_strWindowsDir
   IRunDisplay* display = nullptr;
   ServerFileInfoQuery queryServerFileInfo;
+  // Answers the decision's questions about names that do not exist; null:
+  // every question goes to the file system.
+  CFolderListings* folderListings = nullptr;
 };
 
 // Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME; EXCLUDE_DIRS and

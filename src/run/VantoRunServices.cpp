@@ -1,6 +1,7 @@
 #include "run/VantoRunServices.h"
 
 #include "config/VantoCfg.h"
+#include "http/BackupPath.h"
 #include "http/CertificateError.h"
 #include "http/FileDownload.h"
 #include "http/HttpContext.h"
@@ -61,6 +62,10 @@ int CVantoRunServices::DownloadOneFileFromServer(FileItem& item, int dateFlag, i
                                             code, errText);
   errCode = code;
   item.m_nGzipFlag = info.m_nGzipFlag;
+  if (m_pFolderListings) {
+    m_pFolderListings->Forget(item.m_strLocalPath);
+    m_pFolderListings->Forget(MakeBackupPath(item.m_strLocalPath));
+  }
   return r;
 }
 
@@ -73,11 +78,13 @@ int CVantoRunServices::GetFileListFromListFile() {
   context.windowsDir = m_strWindowsDir;
   context.display = &m_display;
   context.queryServerFileInfo = [this](FileItem& item) { return GetServerFileInfo(item); };
+  m_pFolderListings = std::make_unique<CFolderListings>();
+  context.folderListings = m_pFolderListings.get();
   return ::GetFileListFromListFile(m_lists, m_http.Cfg(), context);
 }
 
 int CVantoRunServices::IsFileToDownload(const FileItem& item) {
-  return ::IsFileToDownload(item, m_http.Cfg());
+  return ::IsFileToDownload(item, m_http.Cfg(), m_pFolderListings.get());
 }
 
 int CVantoRunServices::IsListFileDifferent(const FileItem& listItem) {
@@ -85,6 +92,7 @@ int CVantoRunServices::IsListFileDifferent(const FileItem& listItem) {
 }
 
 int CVantoRunServices::CopyServerListFileToLocalListFile(const FileItem& listItem) {
+  DropFolderListings();
   return ::CopyServerListFileToLocalListFile(listItem, m_http.Cfg());
 }
 
@@ -101,39 +109,50 @@ CComponentRegistration CVantoRunServices::Registration() {
 }
 
 int CVantoRunServices::HandleZipTypeFiles(int showFlag) {
+  DropFolderListings();
   return ::HandleZipTypeFiles(m_lists.ZipFileItemList, showFlag, m_display);
 }
 
 int CVantoRunServices::HandleRegisterTypeFilesByRegSvr32(bool fromRegList, int showFlag) {
+  DropFolderListings();
   const FileItemList& list = fromRegList ? m_lists.RegFileItemList : m_lists.DownFileItemList;
   return Registration().HandleRegisterTypeFilesByRegSvr32(list, showFlag);
 }
 
 int CVantoRunServices::HandleRegisterTypeFilesByRegAsm(int showFlag) {
+  DropFolderListings();
   return Registration().HandleRegisterTypeFilesByRegAsm(m_lists.RegAsmFileItemList, showFlag);
 }
 
 int CVantoRunServices::HandleZipRegTypeFiles(int showFlag) {
+  DropFolderListings();
   return Registration().HandleZipRegTypeFiles(m_lists.ZipRegFileItemList, showFlag);
 }
 
 const int32_t& CVantoRunServices::StopFlag() const { return m_pEngine ? m_pEngine->m_nRequestStopFlag : m_nNoStop; }
 
 void CVantoRunServices::UpdateRegisterKeyValue() {
+  DropFolderListings();
   // The run asks for it only while its first-start flag is set.
   ::UpdateRegisterKeyValue(1);
 }
 
 int CVantoRunServices::HandleExecuteTypeFiles() {
+  DropFolderListings();
   return ::HandleExecuteTypeFiles(m_lists.CmdFileItemList, m_display, StopFlag());
 }
 
 int CVantoRunServices::HandleRegistryTypeFiles() {
+  DropFolderListings();
   return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display);
 }
 
-int CVantoRunServices::HandleDeleteTypeFiles() { return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display); }
+int CVantoRunServices::HandleDeleteTypeFiles() {
+  DropFolderListings();
+  return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display);
+}
 
 int CVantoRunServices::HandleFontTypeFiles() {
+  DropFolderListings();
   return CFontInstaller(m_display, m_strWindowsDir).HandleFontTypeFiles(m_lists.FntFileItemList);
 }

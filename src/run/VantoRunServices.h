@@ -1,10 +1,12 @@
 #pragma once
 // The run's services on this machine: the HTTP layer for the server, the
 // list reading, the update decision, the list stamp and the kind handlers.
+#include <memory>
 #include <string>
 
 #include "handlers/ComponentRegistration.h"
 #include "list/FileItemLists.h"
+#include "list/FolderListings.h"
 #include "run/RunServices.h"
 #include "handlers/WinRegistrationPlatform.h"
 #include "util/SpecialDirMap.h"
@@ -49,6 +51,8 @@ class CVantoRunServices : public IRunServices {
   // The run's message text: the engine's, or a scratch one without engine.
   std::string& RunMessage();
   CComponentRegistration Registration();
+  // The run's handlers change files the listings know nothing of.
+  void DropFolderListings() { m_pFolderListings.reset(); }
 
   CWinRegistrationPlatform m_registrationPlatform;
   CHttpContext& m_http;
@@ -61,4 +65,7 @@ class CVantoRunServices : public IRunServices {
   int32_t m_nNoStop = 0;
   const int32_t& StopFlag() const;
   std::string m_strScratchMsg;
+  // The folders of the entries, read once while the list is decided and
+  // fetched (from reading the list until the first handler).
+  std::unique_ptr<CFolderListings> m_pFolderListings;
 };
