@@ -157,11 +157,11 @@ class CFileDownload {
     int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan), total);
     if (rc == DOWNLOAD_OK) rc = sink.Close();
     if (rc != DOWNLOAD_OK) {
-      // The old file first: closing a request with body left unread can
-      // take long (the library may read the rest to keep the connection).
+      // The old file first; then the request goes without waiting: closing
+      // it with body left unread can take as long as the rest of the body.
       sink.Discard();
       m_backup.Restore();
-      request.Close();
+      request.Abandon();
       return rc;
     }
 
