@@ -38,7 +38,8 @@ CVantoCfg::CVantoCfg()
       LAST_LIST_FILE_NAME("_listfile_last.txt"),
       LAST_CHECK_DAY_INTERVAL(0),
       ENCODE_URL_UTF(1),
-      FILE_COMPARE_GMT_TIME(1) {}
+      FILE_COMPARE_GMT_TIME(1),
+      PARALLEL_CONNECTIONS(1) {}
 
 CVantoCfg::~CVantoCfg() = default;
 
@@ -95,6 +96,9 @@ int CVantoCfg::LoadConfigFromIniFile(const std::string& iniPath, const std::stri
 
   ENCODE_URL_UTF = number("ENCODE_URL_UTF", "1");
   FILE_COMPARE_GMT_TIME = number("FILE_COMPARE_GMT_TIME", "1");
+  PARALLEL_CONNECTIONS = number("PARALLEL_CONNECTIONS", "1");
+  if (PARALLEL_CONNECTIONS < 1) PARALLEL_CONNECTIONS = 1;
+  if (PARALLEL_CONNECTIONS > kMaxParallelConnections) PARALLEL_CONNECTIONS = kMaxParallelConnections;
   return 0;
 }
 

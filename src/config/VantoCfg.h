@@ -71,4 +71,9 @@ class CVantoCfg {
   std::string m_strLastDownDate;
   int ENCODE_URL_UTF;
   int FILE_COMPARE_GMT_TIME;
+  // Connections for the per-entry queries and downloads, 1 to
+  // kMaxParallelConnections; 1 asks one question at a time.
+  int PARALLEL_CONNECTIONS;
 };
+
+constexpr int kMaxParallelConnections = 8;

@@ -1,13 +1,25 @@
 #include "run/VantoEngine.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
+#include <set>
+#include <utility>
 
 #include "config/VantoCfg.h"
+#include "http/BackupPath.h"
+#include "run/EntryLanePool.h"
+#include "run/EntryServices.h"
+#include "run/HeldDisplay.h"
 #include "run/RunDialog.h"
 #include "run/RunServices.h"
 #include "run/RunTexts.h"
+#include "util/Cp949Case.h"
 #include "util/MyLog.h"
 #include "util/VantoResult.h"
 
@@ -38,18 +50,21 @@ CVantoEngine::CVantoEngine(IRunDialog& dialog, IRunServices& services, const Van
 
 void CVantoEngine::ErrorRow(const std::string& text) { m_dialog.AddListMessage(LIST_ROW_ERROR, text); }
 
+bool CVantoEngine::AcceptCertificate(int errCode, const std::string& errText, const char* retryLine) {
+  if (!m_ctx.pCfg || m_ctx.pCfg->SVR_HTTPS != 2 || *m_ctx.pCertIgnoreFlag != 0 ||
+      !m_services.IsCertificateError(errCode))
+    return false;
+  m_strMsg = BuildCertificateQuestion(errText);
+  if (m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) != RUN_ANSWER_YES) return false;
+  Log(LOG_INFO, "%s", retryLine);
+  *m_ctx.pCertIgnoreFlag = 1;
+  return true;
+}
+
 template <typename Call>
 int CVantoEngine::WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine) {
   int result = call();
-  if (result < 0 && m_ctx.pCfg && m_ctx.pCfg->SVR_HTTPS == 2 && *m_ctx.pCertIgnoreFlag == 0 &&
-      m_services.IsCertificateError(errCode)) {
-    m_strMsg = BuildCertificateQuestion(errText);
-    if (m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) == RUN_ANSWER_YES) {
-      Log(LOG_INFO, "%s", retryLine);
-      *m_ctx.pCertIgnoreFlag = 1;
-      result = call();
-    }
-  }
+  if (result < 0 && AcceptCertificate(errCode, errText, retryLine)) result = call();
   return result;
 }
 
@@ -260,15 +275,46 @@ int CVantoEngine::DownloadFilesInListFromServer() {
   const std::string step = std::string(BPDownloadFlag() == 1 ? "BP " : "") + "서버로 부터 파일 다운로드 중...";
   m_dialog.ShowStepMessage(step.c_str());
 
-  FileItemList& items = m_ctx.pLists->DownFileItemList;
-  const int total = static_cast<int>(items.size());
+  const int total = static_cast<int>(m_ctx.pLists->DownFileItemList.size());
   m_dialog.SetProgressRange(IDC_PROGRESS_TOTAL, 0, total);
-  int result = 1;
   Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Total File Count = %d", total);
 
+  if (cfg.PARALLEL_CONNECTIONS > 1 && total > 1) {
+    std::vector<std::unique_ptr<IEntryLane>> lanes;
+    const int wanted = std::min(cfg.PARALLEL_CONNECTIONS, total);
+    for (int i = 0; i < wanted; ++i) {
+      std::unique_ptr<IEntryLane> lane = m_services.OpenEntryLane(m_nRequestStopFlag);
+      if (!lane) break;
+      lanes.push_back(std::move(lane));
+    }
+    // Without a lane of its own the run asks one question at a time.
+    if (!lanes.empty()) return DownloadEntriesOnLanes(total, std::move(lanes));
+  }
+  return DownloadEntriesInTurn(total);
+}
+
+namespace {
+// On the dialog's thread: the question, as the settings allow.
+class CAskingRetry : public CVantoEngine::ICertificateRetry {
+ public:
+  explicit CAskingRetry(std::function<bool(int, const std::string&, const char*)> ask) : m_ask(std::move(ask)) {}
+  bool Retry(int errCode, const std::string& errText, const char* retryLine) override {
+    return m_ask(errCode, errText, retryLine);
+  }
+
+ private:
+  std::function<bool(int, const std::string&, const char*)> m_ask;
+};
+}  // namespace
+
+int CVantoEngine::DownloadEntriesInTurn(int total) {
+  int result = 1;
   int index = 0;
+  CAskingRetry retry([this](int errCode, const std::string& errText, const char* retryLine) {
+    return AcceptCertificate(errCode, errText, retryLine);
+  });
   try {
-    for (const std::unique_ptr<FileItem>& entry : items) {
+    for (const std::unique_ptr<FileItem>& entry : m_ctx.pLists->DownFileItemList) {
       FileItem& item = *entry;
       m_dialog.PumpWaitingMessages();
       if (item.m_nFileType == FILE_KIND_DEL) {
@@ -277,77 +323,11 @@ int CVantoEngine::DownloadFilesInListFromServer() {
             item.m_strLocalPath.c_str());
         continue;
       }
-      int known = 1;
       m_dialog.PumpWaitingMessages();
       ++index;
       m_dialog.SetProgressPos(IDC_PROGRESS_TOTAL, index);
-      const std::string name = DisplayNameOf(item.m_strFilePath);
       if (total != 0) m_dialog.SetStaticText(IDC_STATIC_TOTAL, FormatTotalLine(index, total));
-
-      const bool askServer = item.m_nChunkedFlag == 0
-                                 ? (item.m_strFileSize.empty() || item.m_strModifyTime.empty())
-                                 : item.m_strModifyTime.empty();
-      if (askServer) {
-        known = 0;
-        const std::string url = BuildFileUrl(cfg.DOWNLOAD_BASE_URL, item.m_strFilePath);
-        Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> URL = %s", url.c_str());
-        Log(LOG_INFO, "CVantoExeDlg::DownloadOneFileFromServer> Try to GetServerFileInfo()");
-        std::string time, size;
-        int errCode = 0;
-        std::string errText;
-        const int q = WithCertificateRetry(
-            [&] {
-              return m_services.QueryServerFileInfo(url, time, size, item.m_nChunkedFlag, item.m_nGzipFlag, errCode,
-                                                    errText);
-            },
-            errCode, errText, "CVantoExeDlg::DownloadOneFileFromServer> Retry GetServerFileInfo()");
-        if (q == 0) {
-          known = 1;
-          item.m_strModifyTime = time;
-          if (item.m_nChunkedFlag == 0) {
-            item.m_strFileSize = size;
-            Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = %s",
-                item.m_strModifyTime.c_str(), item.m_strFileSize.c_str());
-          } else {
-            Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = unknown",
-                item.m_strModifyTime.c_str());
-          }
-        } else {
-          item.m_nDownFlag = 0;
-          Log(LOG_ERROR, "CVantoExeDlg::DownloadOneFileFromServer> GetServerFileInfo() Fail, RetVal = %d", q);
-          char text[4096];
-          std::snprintf(text, sizeof(text), "%s 파일 버전 정보 추출 실패(에러코드 : %d)", item.m_strFilePath.c_str(), q);
-          m_strMsg = text;
-          ErrorRow(m_strMsg);
-        }
-      }
-
-      const std::string sizeText = item.m_nChunkedFlag != 0 ? std::string("unknown")
-                                                            : FormatSizeWithCommas(item.m_strFileSize);
-      m_dialog.SetStaticText(IDC_STATIC_FILE, name + " (크기 : " + sizeText + ")");
-
-      if (known == 0) {
-        if (item.m_nPassFlag == 0) result = 0;
-      } else if (m_services.IsFileToDownload(item) != 1) {
-        item.m_nDownFlag = 1;
-      } else {
-        Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
-        int errCode = 0;
-        std::string errText;
-        const int d = WithCertificateRetry(
-            [&] { return m_services.DownloadOneFileFromServer(item, 1, 1, errCode, errText); }, errCode, errText,
-            "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
-        if (d >= 0) {
-          item.m_nDownFlag = 1;
-        } else {
-          item.m_nDownFlag = 0;
-          Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = %d",
-              d);
-          m_strMsg = BuildDownloadFailureText(item.m_strFilePath, d);
-          ErrorRow(m_strMsg);
-          if (item.m_nPassFlag == 0) result = 0;
-        }
-      }
+      if (WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry) == 0) result = 0;
 
       if (m_nRequestStopFlag != 0) {
         Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> m_nRequestStopFlag = %d", m_nRequestStopFlag);
@@ -361,6 +341,253 @@ int CVantoEngine::DownloadFilesInListFromServer() {
     ErrorRow(m_strMsg);
     return -2;
   }
+  return result;
+}
+
+int CVantoEngine::WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisplay& display, std::string& message,
+                              ICertificateRetry& retry) {
+  const CVantoCfg& cfg = *m_ctx.pCfg;
+  int result = 1;
+  int known = 1;
+  const std::string name = DisplayNameOf(item.m_strFilePath);
+  const bool askServer = item.m_nChunkedFlag == 0 ? (item.m_strFileSize.empty() || item.m_strModifyTime.empty())
+                                                  : item.m_strModifyTime.empty();
+  if (askServer) {
+    known = 0;
+    const std::string url = BuildFileUrl(cfg.DOWNLOAD_BASE_URL, item.m_strFilePath);
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> URL = %s", url.c_str());
+    Log(LOG_INFO, "CVantoExeDlg::DownloadOneFileFromServer> Try to GetServerFileInfo()");
+    std::string time, size;
+    int errCode = 0;
+    std::string errText;
+    auto query = [&] {
+      return services.QueryServerFileInfo(url, time, size, item.m_nChunkedFlag, item.m_nGzipFlag, errCode, errText);
+    };
+    int q = query();
+    if (q < 0 && retry.Retry(errCode, errText, "CVantoExeDlg::DownloadOneFileFromServer> Retry GetServerFileInfo()"))
+      q = query();
+    if (q == 0) {
+      known = 1;
+      item.m_strModifyTime = time;
+      if (item.m_nChunkedFlag == 0) {
+        item.m_strFileSize = size;
+        Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = %s",
+            item.m_strModifyTime.c_str(), item.m_strFileSize.c_str());
+      } else {
+        Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = unknown",
+            item.m_strModifyTime.c_str());
+      }
+    } else {
+      item.m_nDownFlag = 0;
+      Log(LOG_ERROR, "CVantoExeDlg::DownloadOneFileFromServer> GetServerFileInfo() Fail, RetVal = %d", q);
+      char text[4096];
+      std::snprintf(text, sizeof(text), "%s 파일 버전 정보 추출 실패(에러코드 : %d)", item.m_strFilePath.c_str(), q);
+      message = text;
+      display.AddListMessage(LIST_ROW_ERROR, message);
+    }
+  }
+
+  const std::string sizeText = item.m_nChunkedFlag != 0 ? std::string("unknown")
+                                                        : FormatSizeWithCommas(item.m_strFileSize);
+  display.SetStaticText(IDC_STATIC_FILE, name + " (크기 : " + sizeText + ")");
+
+  if (known == 0) {
+    if (item.m_nPassFlag == 0) result = 0;
+  } else if (services.IsFileToDownload(item) != 1) {
+    item.m_nDownFlag = 1;
+  } else {
+    Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
+    int errCode = 0;
+    std::string errText;
+    int d = services.DownloadOneFileFromServer(item, 1, 1, errCode, errText);
+    if (d < 0 &&
+        retry.Retry(errCode, errText, "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()"))
+      d = services.DownloadOneFileFromServer(item, 1, 1, errCode, errText);
+    if (d >= 0) {
+      item.m_nDownFlag = 1;
+    } else {
+      item.m_nDownFlag = 0;
+      Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = %d", d);
+      message = BuildDownloadFailureText(item.m_strFilePath, d);
+      display.AddListMessage(LIST_ROW_ERROR, message);
+      if (item.m_nPassFlag == 0) result = 0;
+    }
+  }
+  return result;
+}
+
+// One entry of a parallel run, from the dialog's thread to a lane and back.
+struct EntryJob {
+  FileItem* item = nullptr;
+  bool skipped = false;  // a delete entry: only its line
+  std::string fileKey, backupKey;  // what it writes, upper-cased
+  int certIgnoreFlag = 0;          // as it was when the entry was handed on
+  std::atomic<bool> done{false};
+  int outcome = 1;
+  CMyLog::HeldLines lines;
+  std::vector<CHeldDisplay::Row> rows;
+  std::string message;
+  // A certificate question became due: where the entry stood then.
+  bool certificateDue = false;
+  size_t linesBeforeQuestion = 0;
+  int certErrCode = 0;
+  std::string certErrText;
+  const char* retryLine = nullptr;
+  // What the work threw.
+  bool threw = false;
+  std::string what;
+};
+
+namespace {
+// On a lane: the question cannot be asked; the dialog's thread asks it when
+// the entry's turn comes, and the entry is worked on once more there.
+class CNotedRetry : public CVantoEngine::ICertificateRetry {
+ public:
+  CNotedRetry(EntryJob& job, const CHeldLogLines& held, std::function<bool(int)> mayAsk)
+      : m_job(job), m_held(held), m_mayAsk(std::move(mayAsk)) {}
+  bool Retry(int errCode, const std::string& errText, const char* retryLine) override {
+    if (m_job.certificateDue || !m_mayAsk(errCode)) return false;
+    m_job.certificateDue = true;
+    m_job.linesBeforeQuestion = m_held.Count();
+    m_job.certErrCode = errCode;
+    m_job.certErrText = errText;
+    m_job.retryLine = retryLine;
+    return false;
+  }
+
+ private:
+  EntryJob& m_job;
+  const CHeldLogLines& m_held;
+  std::function<bool(int)> m_mayAsk;
+};
+}  // namespace
+
+void CVantoEngine::WorkOnLane(IEntryLane& lane, EntryJob& job) {
+  CHeldLogLines held;
+  CHeldDisplay display;
+  const int certIgnoreFlag = job.certIgnoreFlag;
+  const int16_t https = m_ctx.pCfg->SVR_HTTPS;
+  CNotedRetry retry(job, held, [this, certIgnoreFlag, https](int errCode) {
+    return https == 2 && certIgnoreFlag == 0 && m_services.IsCertificateError(errCode);
+  });
+  try {
+    lane.BeginEntry(certIgnoreFlag, display, job.message);
+    job.outcome = WorkOnEntry(*job.item, lane, display, job.message, retry);
+  } catch (const std::exception& e) {
+    job.threw = true;
+    job.what = std::string(e.what()).substr(0, 512);
+  }
+  job.lines = held.Take();
+  job.rows = display.Rows();
+  job.done = true;
+}
+
+int CVantoEngine::ShowFinishedEntry(EntryJob& job, int& finished, int total) {
+  FileItem& item = *job.item;
+  if (job.skipped) {
+    Log(LOG_DEBUG,
+        "CVantoExeDlg::DownloadFilesInListFromServer> This is a file that needs to be deleted. So I skip. => %s",
+        item.m_strLocalPath.c_str());
+    return 1;
+  }
+  ++finished;
+  m_dialog.SetProgressPos(IDC_PROGRESS_TOTAL, finished);
+  if (total != 0) m_dialog.SetStaticText(IDC_STATIC_TOTAL, FormatTotalLine(finished, total));
+
+  if (job.certificateDue && !job.threw) {
+    // The entry's lines up to the question, then the question in list
+    // order; after yes the entry is worked on again here.
+    CMyLog::HeldLines before(job.lines.begin(), job.lines.begin() + static_cast<std::ptrdiff_t>(job.linesBeforeQuestion));
+    if (g_pMyLog) g_pMyLog->WriteHeld(before);
+    const bool again = *m_ctx.pCertIgnoreFlag == 1 || AcceptCertificate(job.certErrCode, job.certErrText, job.retryLine);
+    if (again) {
+      CAskingRetry retry([this](int errCode, const std::string& errText, const char* retryLine) {
+        return AcceptCertificate(errCode, errText, retryLine);
+      });
+      return WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry);
+    }
+    CMyLog::HeldLines after(job.lines.begin() + static_cast<std::ptrdiff_t>(job.linesBeforeQuestion), job.lines.end());
+    if (g_pMyLog) g_pMyLog->WriteHeld(after);
+  } else if (g_pMyLog) {
+    g_pMyLog->WriteHeld(job.lines);
+  }
+  for (const CHeldDisplay::Row& row : job.rows) {
+    m_strMsg = row.second;
+    m_dialog.AddListMessage(row.first, row.second);
+  }
+  const std::string sizeText = item.m_nChunkedFlag != 0 ? std::string("unknown")
+                                                        : FormatSizeWithCommas(item.m_strFileSize);
+  m_dialog.SetStaticText(IDC_STATIC_FILE, DisplayNameOf(item.m_strFilePath) + " (크기 : " + sizeText + ")");
+  return job.outcome;
+}
+
+int CVantoEngine::DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<IEntryLane>> lanes) {
+  FileItemList& items = m_ctx.pLists->DownFileItemList;
+  std::vector<std::unique_ptr<EntryJob>> jobs;
+  jobs.reserve(items.size());
+  for (const std::unique_ptr<FileItem>& entry : items) {
+    auto job = std::make_unique<EntryJob>();
+    job->item = entry.get();
+    job->skipped = entry->m_nFileType == FILE_KIND_DEL;
+    job->fileKey = UpperCp949(entry->m_strLocalPath);
+    job->backupKey = UpperCp949(MakeBackupPath(entry->m_strLocalPath));
+    jobs.push_back(std::move(job));
+  }
+
+  int result = 1;
+  int finished = 0;
+  size_t given = 0;  // jobs handed to the lanes (or skipped), in list order
+  size_t shown = 0;  // jobs shown, in list order
+  size_t working = 0;
+  std::multiset<std::string> busy;  // the files of the entries on the lanes
+  bool stopped = false;
+  std::string broke;  // what an entry's work threw
+  {
+    CEntryLanePool pool(std::move(lanes));
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Parallel Connections = %d",
+        static_cast<int>(pool.Size()));
+    for (;;) {
+      m_dialog.PumpAllWaitingMessages();
+      if (m_nRequestStopFlag != 0) stopped = true;
+      // Hand on the next entries while lanes are free; an entry whose file
+      // (or backup) is in work waits for it, and so do the ones after it.
+      while (!stopped && broke.empty() && given < jobs.size() && working < pool.Size()) {
+        EntryJob& job = *jobs[given];
+        if (job.skipped) {
+          job.done = true;
+          ++given;
+          continue;
+        }
+        if (busy.count(job.fileKey) || busy.count(job.backupKey)) break;
+        busy.insert(job.fileKey);
+        busy.insert(job.backupKey);
+        ++working;
+        ++given;
+        job.certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
+        pool.Submit([this, &job](IEntryLane& lane) { WorkOnLane(lane, job); });
+      }
+      while (shown < given && jobs[shown]->done) {
+        EntryJob& job = *jobs[shown++];
+        if (!job.skipped) {
+          --working;
+          busy.erase(busy.find(job.fileKey));
+          busy.erase(busy.find(job.backupKey));
+        }
+        if (ShowFinishedEntry(job, finished, total) == 0) result = 0;
+        if (job.threw && broke.empty()) broke = job.what;
+      }
+      if (shown == given && (stopped || !broke.empty() || given == jobs.size())) break;
+      pool.WaitForProgress(std::chrono::milliseconds(20));
+    }
+  }
+  if (!broke.empty()) {
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Error : %s", broke.c_str());
+    m_strMsg = "프로그램 장애 : " + broke;
+    ErrorRow(m_strMsg);
+    return -2;
+  }
+  if (stopped)
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> m_nRequestStopFlag = %d", m_nRequestStopFlag);
   return result;
 }
 

@@ -4,14 +4,20 @@
 // code. Talks to the window only through IRunDialog and to the server and
 // the list file only through IRunServices.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "list/FileItem.h"
 #include "list/FileItemLists.h"
 
 class CVantoCfg;
+class IEntryLane;
+class IEntryServices;
 class IRunDialog;
+class IRunDisplay;
 class IRunServices;
+struct EntryJob;
 
 // Application state the run reads and writes; the application owns it.
 struct VantoRunContext {
@@ -58,6 +64,37 @@ class CVantoEngine {
   // Repeats a failed call once when the user accepts a certificate error.
   template <typename Call>
   int WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine);
+  // Whether a call that failed with errCode goes again: the question is
+  // asked when the error is a certificate error the settings let the user
+  // accept; yes is logged with retryLine and kept for the rest of the run.
+  bool AcceptCertificate(int errCode, const std::string& errText, const char* retryLine);
+
+ public:
+  // How the work on an entry goes on after a failed call: on the dialog's
+  // thread the certificate question is asked; a worker notes that it is due.
+  class ICertificateRetry {
+   public:
+    virtual ~ICertificateRetry() = default;
+    // true: make the call again.
+    virtual bool Retry(int errCode, const std::string& errText, const char* retryLine) = 0;
+  };
+
+ private:
+  // The server query (when the list lacks time or size), the decision and
+  // the download of one entry, with their log lines and rows; 0 when the
+  // entry failed and it counts (not PASS), else 1.
+  int WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisplay& display, std::string& message,
+                  ICertificateRetry& retry);
+  // The loop over the entries one at a time (PARALLEL_CONNECTIONS 1).
+  int DownloadEntriesInTurn(int total);
+  // The loop with the entries' work on lanes; rows, lines and bars on the
+  // dialog's thread, in list order.
+  int DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<IEntryLane>> lanes);
+  // A lane's work on one entry (worker thread).
+  void WorkOnLane(IEntryLane& lane, EntryJob& job);
+  // Shows a finished entry: its lines, rows and the bars; 0 when it failed
+  // and counts.
+  int ShowFinishedEntry(EntryJob& job, int& finished, int total);
   void ErrorRow(const std::string& text);
   bool HasApp() const { return m_ctx.pCfg && m_ctx.pLists && m_ctx.pListFileItem; }
   int32_t& BPDownloadFlag() { return *m_ctx.pBPDownloadFlag; }

@@ -1,9 +1,7 @@
 #include "run/VantoRunServices.h"
 
 #include "config/VantoCfg.h"
-#include "http/BackupPath.h"
 #include "http/CertificateError.h"
-#include "http/FileDownload.h"
 #include "http/HttpContext.h"
 #include "http/ServerFileQuery.h"
 #include "handlers/CommandFiles.h"
@@ -11,7 +9,9 @@
 #include "list/ListFileReader.h"
 #include "handlers/LockdownValue.h"
 #include "list/ListStamp.h"
+#include "run/EntryCalls.h"
 #include "run/ServerFileInfoSeam.h"
+#include "run/VantoEntryLane.h"
 #include "list/UpdateDecision.h"
 #include "run/VantoEngine.h"
 #include "handlers/ZipExtraction.h"
@@ -39,34 +39,17 @@ int CVantoRunServices::GetServerFileInfo(FileItem& item) {
 int CVantoRunServices::QueryServerFileInfo(const std::string& url, std::string& modifyTime, std::string& fileSize,
                                            int32_t& chunkedFlag, int32_t& gzipFlag, int& errCode,
                                            std::string& errText) {
-  ServerFileAnswer answer;
-  const int r = ::QueryServerFileInfo(m_http, url, m_http.m_nCertIgnoreFlag, answer);
-  chunkedFlag = answer.nChunkedFlag;
-  gzipFlag = answer.nGzipFlag;
-  errCode = answer.nErrCode;
-  errText = answer.strErrMsg;
-  if (r == 0) {
-    modifyTime = answer.strModifyTime;
-    fileSize = std::to_string(answer.nFileSize);
-  }
-  return r;
+  return QueryEntryFileInfo(m_http, url, modifyTime, fileSize, chunkedFlag, gzipFlag, errCode, errText);
 }
 
 int CVantoRunServices::DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                                  std::string& errText) {
-  ServerFileInfo info = ToServerInfo(item);
-  DownloadCaller caller{m_display, m_pEngine ? m_pEngine->m_nRequestStopFlag : m_nNoStop,
-                        m_pEngine ? m_pEngine->m_strMsg : m_strScratchMsg};
-  int32_t code = 0;
-  const int r = ::DownloadOneFileFromServer(m_http, caller, info, dateFlag, progressFlag, m_http.m_nCertIgnoreFlag,
-                                            code, errText);
-  errCode = code;
-  item.m_nGzipFlag = info.m_nGzipFlag;
-  if (m_pFolderListings) {
-    m_pFolderListings->Forget(item.m_strLocalPath);
-    m_pFolderListings->Forget(MakeBackupPath(item.m_strLocalPath));
-  }
-  return r;
+  DownloadCaller caller{m_display, StopFlag(), RunMessage()};
+  return DownloadEntryFile(m_http, caller, item, dateFlag, progressFlag, errCode, errText, m_pFolderListings.get());
+}
+
+std::unique_ptr<IEntryLane> CVantoRunServices::OpenEntryLane(const int32_t& stopFlag) {
+  return CVantoEntryLane::Open(m_http, stopFlag, m_pFolderListings.get());
 }
 
 bool CVantoRunServices::IsCertificateError(int errCode) { return ::IsCertificateError(errCode); }

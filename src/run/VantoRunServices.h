@@ -29,6 +29,7 @@ class CVantoRunServices : public IRunServices {
   int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                 std::string& errText) override;
   bool IsCertificateError(int errCode) override;
+  std::unique_ptr<IEntryLane> OpenEntryLane(const int32_t& stopFlag) override;
   int GetFileListFromListFile() override;
   int IsFileToDownload(const FileItem& item) override;
   int IsListFileDifferent(const FileItem& listItem) override;
