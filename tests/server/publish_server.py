@@ -65,7 +65,6 @@ class PublishServer:
         self.root = os.path.abspath(root)
         self.rules = {}
         self.requests = []  # (method, path, headers dict, request target as sent)
-        self.finished_bodies = []  # paths of GET answers whose whole body was handed to the socket
         self.lock = threading.Lock()
         self._gzip_cache = {}
         self._gzip_dir = tempfile.mkdtemp(prefix="publish_gz_")
@@ -253,9 +252,6 @@ def _make_publish_handler(server):
                         self.wfile.flush()
                         time.sleep(pause)
             self.wfile.flush()
-            if limit is None:
-                with server.lock:
-                    server.finished_bodies.append(path)
             if limit is not None or "content_length" in rule:
                 self.close_connection = True
                 if fault and "reset_after" in rule:
