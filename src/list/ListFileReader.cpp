@@ -17,6 +17,25 @@ void Log(int level, const char* format) {
 }  // namespace
 
 namespace {
+// The entries the reading will ask the server about (no size or no time in
+// the list), as the reading prepares them: the server paths in order.
+std::vector<std::string> EntriesToAsk(const std::string& listPath, const ListEntryRules& rules) {
+  std::vector<std::string> paths;
+  CListFileScanner scanner;
+  if (!scanner.Open(listPath)) return paths;
+  ListPiece piece;
+  while (scanner.ReadPiece(piece)) {
+    FileItem item;
+    const ListLineOutcome outcome = PrepareListEntry(piece.text, item, rules);
+    if (outcome == ListLineOutcome::Skipped || outcome == ListLineOutcome::Excluded ||
+        outcome == ListLineOutcome::NoServerPath || item.m_nFileType == FILE_KIND_DEL)
+      continue;
+    if (item.m_strFileSize.empty() || item.m_strModifyTime.empty()) paths.push_back(item.m_strFilePath);
+  }
+  scanner.Close();
+  return paths;
+}
+
 int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadContext& context) {
   IRunDisplay* display = context.display;
   Log(LOG_INFO, "-------------------------------------------------------------------------------------- Download List : S");
@@ -48,6 +67,7 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
     return -1;
   }
   if (g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> fopen(%s) Success", listPath.c_str());
+  if (context.announceQueries && context.queryServerFileInfo) context.announceQueries(EntriesToAsk(listPath, rules));
 
   int count = 0;
   int lineCounter = 0;

@@ -3,6 +3,7 @@
 // decision per entry.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "list/FileItemLists.h"
 #include "list/LocalPathResolver.h"
@@ -27,6 +28,10 @@ struct ListReadContext {
   // Answers the decision's questions about names that do not exist; null:
   // every question goes to the file system.
   CFolderListings* folderListings = nullptr;
+  // Told before the first entry, when set: the server paths of the entries
+  // queryServerFileInfo will be asked about, in list order (a parallel run
+  // fetches their answers ahead).
+  std::function<void(std::vector<std::string>)> announceQueries;
 };
 
 // Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME; EXCLUDE_DIRS and

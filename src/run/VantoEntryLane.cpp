@@ -2,6 +2,7 @@
 
 #include "http/DownloadCaller.h"
 #include "http/InetObjects.h"
+#include "http/ServerFileQuery.h"
 #include "list/UpdateDecision.h"
 #include "run/EntryCalls.h"
 #include "util/RunDisplay.h"
@@ -43,6 +44,11 @@ int CVantoEntryLane::DownloadOneFileFromServer(FileItem& item, int dateFlag, int
   if (!m_pDisplay) return -1;  // BeginEntry first
   DownloadCaller caller{*m_pDisplay, m_stopFlag, m_pMessage ? *m_pMessage : m_strScratch};
   return DownloadEntryFile(m_http, caller, item, dateFlag, progressFlag, errCode, errText, m_pListings);
+}
+
+int CVantoEntryLane::GetListEntryInfo(ServerFileInfo& info, int32_t& errCode, std::string& errText) {
+  if (!m_pDisplay) return -1;  // BeginEntry first
+  return ::GetServerFileInfo(m_http, *m_pDisplay, info, errCode, errText);
 }
 
 int CVantoEntryLane::IsFileToDownload(const FileItem& item) {

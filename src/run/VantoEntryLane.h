@@ -8,6 +8,7 @@
 #include <string>
 
 #include "http/HttpContext.h"
+#include "http/ServerFileInfo.h"
 #include "run/EntryServices.h"
 
 class CFolderListings;
@@ -24,6 +25,9 @@ class CVantoEntryLane : public IEntryLane {
   int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                 std::string& errText) override;
   int IsFileToDownload(const FileItem& item) override;
+  // The file information of a list entry, as the list reading asks for it
+  // (its certificate question goes to the display of BeginEntry).
+  int GetListEntryInfo(ServerFileInfo& info, int32_t& errCode, std::string& errText);
 
   CVantoEntryLane(const CHttpContext& shared, const int32_t& stopFlag, CFolderListings* listings);
 

@@ -1,5 +1,8 @@
 #include "run/VantoRunServices.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "config/VantoCfg.h"
 #include "http/CertificateError.h"
 #include "http/HttpContext.h"
@@ -10,6 +13,7 @@
 #include "handlers/LockdownValue.h"
 #include "list/ListStamp.h"
 #include "run/EntryCalls.h"
+#include "run/ListInfoPrefetch.h"
 #include "run/ServerFileInfoSeam.h"
 #include "run/VantoEntryLane.h"
 #include "list/UpdateDecision.h"
@@ -63,6 +67,30 @@ int CVantoRunServices::GetFileListFromListFile() {
   context.queryServerFileInfo = [this](FileItem& item) { return GetServerFileInfo(item); };
   m_pFolderListings = std::make_unique<CFolderListings>();
   context.folderListings = m_pFolderListings.get();
+  // A parallel run fetches the answers for the entries without size or
+  // time ahead, on lanes of their own; the reading takes them in order.
+  std::unique_ptr<CListInfoPrefetch> prefetch;
+  const CVantoCfg& cfg = m_http.Cfg();
+  if (cfg.PARALLEL_CONNECTIONS > 1) {
+    context.announceQueries = [this, &prefetch, &cfg](std::vector<std::string> paths) {
+      if (paths.size() < 2) return;
+      std::vector<std::unique_ptr<IEntryLane>> lanes;
+      const size_t wanted = std::min(static_cast<size_t>(cfg.PARALLEL_CONNECTIONS), paths.size());
+      while (lanes.size() < wanted) {
+        std::unique_ptr<IEntryLane> lane = OpenEntryLane(StopFlag());
+        if (!lane) break;
+        lanes.push_back(std::move(lane));
+      }
+      if (lanes.empty()) return;
+      prefetch = std::make_unique<CListInfoPrefetch>(std::move(lanes), m_display, StopFlag(), m_http.m_nCertIgnoreFlag);
+      prefetch->Announce(std::move(paths));
+    };
+    context.queryServerFileInfo = [this, &prefetch](FileItem& item) {
+      int result = 0;
+      if (prefetch && prefetch->Take(item, result)) return result;
+      return GetServerFileInfo(item);
+    };
+  }
   return ::GetFileListFromListFile(m_lists, m_http.Cfg(), context);
 }
 

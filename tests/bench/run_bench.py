@@ -13,7 +13,7 @@ process. The bare loop runs right before and right after VantoExe (the mean
 counts); every program starts with an empty WinINet cache.
 
     tests/bench/run_bench.py [--small 10000] [--big-mb 200] [--rows a,b,...] [--rtt-ms 10,20]
-                             [--stop-runs 10]
+                             [--connections 1,8] [--stop-runs 10]
                              [--build build/win64] [--vantoctl build/host/tools/vantoctl/vantoctl]
                              [--vanto-exe OTHER/VantoExe.exe]
 
@@ -23,7 +23,8 @@ without times and sizes: one HEAD each), made (the same with a list made by
 SMALL files in one folder), fetch (empty folder, list without times: HEAD
 and GET each), fetch-made (empty folder, made list: GET each), head-rtt,
 fetch-rtt, fetch-made-rtt (head, fetch and fetch-made over a link with each
-round trip of --rtt-ms), big (one BIG_MB file, list without times), gzip (the
+round trip of --rtt-ms, VantoExe with each PARALLEL_CONNECTIONS of
+--connections), big (one BIG_MB file, list without times), gzip (the
 same file gzip-encoded, made list), stop (Stop clicked during the big file's
 transfer, throttled: seconds from the click to the end of the run; run
 --stop-runs times, the worst counts).
@@ -81,6 +82,7 @@ class Bench:
         self.nginx = None
         self.port = None
         self.relays = {}
+        self.rtt_floors = {}
         self.results = []
 
     # --- the publish tree -------------------------------------------------
@@ -269,7 +271,7 @@ http {{
         subprocess.run(args, check=True, stdout=subprocess.DEVNULL)
         return time.monotonic() - start
 
-    def vanto_run(self, name, base, list_name, target, stop_after_get=None, rtt_ms=0):
+    def vanto_run(self, name, base, list_name, target, stop_after_get=None, rtt_ms=0, connections=1):
         """One whole run "R" of VantoExe: seconds, peak KiB, result, requests
         (method counts), entry_requests (the same without the self-update
         query)."""
@@ -279,6 +281,8 @@ http {{
         shutil.copy2(self.vanto, exe)
         ini = {"TARGET_DIR": harness.to_windows(target), "SVR_IP_ADDR": "127.0.0.1", "SVR_PORT_NO": str(self.relay_port(rtt_ms)),
                "DOWNLOAD_BASE_URL": base, "LIST_FILE_NAME": list_name, "LOG_ENCODE_FLAG": "0"}
+        if connections != 1:
+            ini["PARALLEL_CONNECTIONS"] = str(connections)
         with open(os.path.join(app, "Vanto.ini"), "wb") as f:
             f.write(("[VANTO]\r\n" + "".join(f"{k}={v}\r\n" for k, v in ini.items())).encode("cp949"))
         offset = self.log_offset()
@@ -358,7 +362,10 @@ http {{
         round trips dominate."""
         if rtt_ms:
             run = run_vanto()
-            return self.floor(steps, rtt_ms=rtt_ms, **options), None, run, ""
+            key = (tuple((method, len(objects)) for method, objects in steps), rtt_ms)
+            if key not in self.rtt_floors:  # one bare loop per link for every connection count
+                self.rtt_floors[key] = self.floor(steps, rtt_ms=rtt_ms, **options)
+            return self.rtt_floors[key], None, run, ""
         before = self.floor(steps, **options)
         run = run_vanto()
         after = self.floor(steps, **options)
@@ -377,26 +384,37 @@ http {{
     def rtt_list(self):
         return [int(x) for x in self.args.rtt_ms.split(",") if x.strip()]
 
+    def over_links(self, row_once):
+        """A row at each RTT of --rtt-ms with each count of --connections."""
+        for rtt_ms in self.rtt_list():
+            for connections in [int(x) for x in self.args.connections.split(",") if x.strip()]:
+                row_once(rtt_ms, connections)
+
+    @staticmethod
+    def lanes(connections):
+        return f", PARALLEL_CONNECTIONS={connections}" if connections != 1 else ""
+
     def row_empty(self):
         run = self.vanto_run("empty", "/small/vanto", "Empty.lst", self.fresh_target("empty"))
         self.check(run["result"] == "0", "empty run result")
         self.add("empty", "start-up, empty list", run)
         self.empty_peak_kb = run["peak_kb"]
 
-    def head_once(self, rtt_ms):
+    def head_once(self, rtt_ms, connections=1):
         steps = [("head", self.small_objects())]
         target = getattr(self, "head_target", None) or self.fresh_target("head", with_small=True)
         self.head_target = target
-        name = f"head{rtt_ms}"
+        name = f"head{rtt_ms}_{connections}"
         bare, _, run, note = self.against_floor(
-            steps, lambda: self.vanto_run(name, "/small/vanto", "Vanto.lst", target, rtt_ms=rtt_ms), saving=False,
-            rtt_ms=rtt_ms)
+            steps, lambda: self.vanto_run(name, "/small/vanto", "Vanto.lst", target, rtt_ms=rtt_ms,
+                                          connections=connections), saving=False, rtt_ms=rtt_ms)
         entries = run["entry_requests"]
         self.check(run["result"] == "0" and entries.get("GET") == 1 and entries.get("HEAD", 0) >= self.args.small,
                    f"head row{self.link(rtt_ms)}: {run}")
         if not rtt_ms:
             note += "; " + self.cache_write_note(steps)
-        self.add("head" + ("-rtt" if rtt_ms else ""), f"{self.args.small:,} HEADs, every file current{self.link(rtt_ms)}",
+        self.add("head" + ("-rtt" if rtt_ms else ""),
+                 f"{self.args.small:,} HEADs, every file current{self.link(rtt_ms)}{self.lanes(connections)}",
                  run, bare, None, None if rtt_ms else self.curl_run("head", steps[0][1]), note,
                  sequential=self.args.small * rtt_ms / 1000.0 if rtt_ms else None)
 
@@ -404,8 +422,7 @@ http {{
         self.head_once(0)
 
     def row_head_rtt(self):
-        for rtt_ms in self.rtt_list():
-            self.head_once(rtt_ms)
+        self.over_links(self.head_once)
 
     def made_once(self, name, tree, folders, work):
         target = self.fresh_target(name, with_small=True, tree=tree, folders=folders)
@@ -420,41 +437,44 @@ http {{
     def row_made_one(self):
         self.made_once("made-one", "one", 1, f"{self.args.small:,} entries in one folder, made list")
 
-    def fetch_once(self, rtt_ms):
+    def fetch_once(self, rtt_ms, connections=1):
         objects = self.small_objects()
-        name = f"fetch{rtt_ms}"
+        name = f"fetch{rtt_ms}_{connections}"
         target = self.fresh_target(name)
         bare, saving, run, note = self.against_floor(
             [("head", objects), ("get", objects)],
-            lambda: self.vanto_run(name, "/small/vanto", "Vanto.lst", target, rtt_ms=rtt_ms), rtt_ms=rtt_ms)
+            lambda: self.vanto_run(name, "/small/vanto", "Vanto.lst", target, rtt_ms=rtt_ms,
+                                   connections=connections), rtt_ms=rtt_ms)
         self.check(run["result"] == "0" and run["entry_requests"].get("GET") == len(objects) + 1,
                    f"fetch row{self.link(rtt_ms)}: {run}")
         self.check(count_files(target) >= len(objects), "fetch row: files missing")
         curl = None if rtt_ms else self.curl_run("head", objects) + self.curl_run("get", objects)
         self.add("fetch" + ("-rtt" if rtt_ms else ""),
-                 f"{len(objects):,} files into an empty folder (HEAD + GET){self.link(rtt_ms)}", run, bare, saving,
+                 f"{len(objects):,} files into an empty folder (HEAD + GET){self.link(rtt_ms)}{self.lanes(connections)}",
+                 run, bare, saving,
                  curl, note, sequential=2 * len(objects) * rtt_ms / 1000.0 if rtt_ms else None)
 
     def row_fetch(self):
         self.fetch_once(0)
 
     def row_fetch_rtt(self):
-        for rtt_ms in self.rtt_list():
-            self.fetch_once(rtt_ms)
+        self.over_links(self.fetch_once)
 
-    def fetch_made_once(self, rtt_ms):
+    def fetch_made_once(self, rtt_ms, connections=1):
         steps = [("get", self.small_objects())]
-        name = f"fetch_made{rtt_ms}"
+        name = f"fetch_made{rtt_ms}_{connections}"
         target = self.fresh_target(name)
         bare, saving, run, note = self.against_floor(
-            steps, lambda: self.vanto_run(name, "/small/vanto", "Made.lst", target, rtt_ms=rtt_ms), rtt_ms=rtt_ms)
+            steps, lambda: self.vanto_run(name, "/small/vanto", "Made.lst", target, rtt_ms=rtt_ms,
+                                          connections=connections), rtt_ms=rtt_ms)
         self.check(run["result"] == "0" and run["entry_requests"].get("GET") == self.args.small + 1,
                    f"fetch-made{self.link(rtt_ms)}: {run}")
         self.check(count_files(target) >= self.args.small, "fetch-made row: files missing")
         if not rtt_ms:
             note += "; " + self.cache_write_note(steps)
         self.add("fetch-made" + ("-rtt" if rtt_ms else ""),
-                 f"{self.args.small:,} files into an empty folder, made list (GET){self.link(rtt_ms)}", run, bare,
+                 f"{self.args.small:,} files into an empty folder, made list (GET){self.link(rtt_ms)}"
+                 f"{self.lanes(connections)}", run, bare,
                  saving, None if rtt_ms else self.curl_run("get", steps[0][1]), note,
                  sequential=self.args.small * rtt_ms / 1000.0 if rtt_ms else None)
 
@@ -462,8 +482,7 @@ http {{
         self.fetch_made_once(0)
 
     def row_fetch_made_rtt(self):
-        for rtt_ms in self.rtt_list():
-            self.fetch_made_once(rtt_ms)
+        self.over_links(self.fetch_made_once)
 
     def row_big(self):
         steps = [("get", ["/big/vanto/big.bin"])]
@@ -525,7 +544,7 @@ http {{
         print()
         print(f"VantoExe {self.vanto}; nginx {nginx_version()} on 127.0.0.1; Wine {wine_version(self.env)}; "
               f"{os.cpu_count()} cores")
-        columns = [("work", 66), ("seq. floor s", 12), ("bare loop s", 11), ("bare, saving s", 14), ("curl s", 7),
+        columns = [("work", 90), ("seq. floor s", 12), ("bare loop s", 11), ("bare, saving s", 14), ("curl s", 7),
                    ("VantoExe s", 10), ("ratio", 6), ("to saving", 9), ("peak MiB", 8), ("growth MiB", 10),
                    ("load", 5)]
         print("| " + " | ".join(f"{name:>{width}}" if i else f"{name:{width}}" for i, (name, width) in
@@ -661,6 +680,8 @@ def main():
     parser.add_argument("--vanto-exe", help="measure this VantoExe.exe instead of the build's")
     parser.add_argument("--slow-rate", default="20m", help="nginx limit_rate of the stop row")
     parser.add_argument("--rtt-ms", default="10", help="round trips of the -rtt rows, comma-separated (e.g. 10,20)")
+    parser.add_argument("--connections", default="1,8",
+                        help="PARALLEL_CONNECTIONS of the -rtt rows' runs, comma-separated")
     parser.add_argument("--stop-runs", type=int, default=10, help="runs of the stop row (the worst counts)")
     parser.add_argument("--keep", action="store_true", help="keep the work folder (logs of every run) afterwards")
     args = parser.parse_args()

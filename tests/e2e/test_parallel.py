@@ -61,16 +61,16 @@ class ParallelTest(vanto.PublishedCase):
         return target
 
     def entry_lines(self, target):
-        """The download loop's entry lines without times, the target as
-        <target>."""
+        """The entries' lines from the list's reading to the end of the
+        handlers, without times, the target as <target>."""
         log = self.log_text(target)
-        start = log.index("CVantoExeDlg::DownloadFilesInListFromServer> Total File Count")
+        start = log.index("Download List : S")
         end = log.index("CVantoExeDlg::OnRequestStart> Register Download Info Complete", start)
-        lines = [re.sub(r"^\S+ ", "", line).replace(harness.to_windows(target), "<target>")  # no time
-                 for line in log[start:end].splitlines()]
-        # The lanes' connections are opened before the first entry.
-        opened = [i for i, line in enumerate(lines) if "Parallel Connections" in line]
-        return lines[:1] + lines[opened[0] + 1:] if opened else lines
+        # The lanes' own connections, opened before the first entry of the
+        # reading and of the loop, are not lines of an entry.
+        lanes = ("Parallel Connections", "CVantoExeDlg::DownloadFilesInListFromServer> m_dwConnectTimeOut")
+        return [re.sub(r"^\S+ ", "", line).replace(harness.to_windows(target), "<target>")  # no time
+                for line in log[start:end].splitlines() if not any(lane in line for lane in lanes)]
 
     def tree(self, target):
         found = {}
