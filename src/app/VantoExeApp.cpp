@@ -17,7 +17,7 @@
 #include "app/SpecialDirs.h"
 #include "config/CfgNormalize.h"
 #include "config/CommandLine.h"
-#include "http/CertificatePrompt.h"
+#include "http/CertificateRetry.h"
 #include "http/RequestFlags.h"
 #include "http/ServerConfigDownload.h"
 #include "util/TextConv.h"
@@ -210,18 +210,26 @@ int CVantoExeApp::LoadWebModeConfig() {
   g_pMyLog->Log(LOG_INFO, "CVantoExeApp::InitInstance> Try to LoadConfigFromServer()");
   int32_t errCode = 0;
   std::string errMsg;
-  int result = LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
-                                    m_nCertIgnoreFlag, errCode, errMsg, cfg.PROXY_IP_ADDR, cfg.PROXY_USER_NAME,
-                                    cfg.PROXY_USER_PASSWORD, cfg.PROXY_AUTH_MODE);
-  if (result < 0 && ShouldAskIgnoreCertificate(cfg.SVR_HTTPS, m_nCertIgnoreFlag, errCode) &&
-      ShowAppMessage(CertificatePromptText(errMsg), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
-    g_pMyLog->Log(LOG_INFO, "CVantoExeApp::InitInstance> Retry LoadConfigFromServer()");
-    m_nCertIgnoreFlag = 1;
-    // The retry goes without the proxy settings.
-    result = LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
-                                  m_nCertIgnoreFlag, errCode, errMsg, "", "", "", 0);
-  }
-  return result;
+  bool retry = false;
+  const CertificateRetry rule{
+      cfg.SVR_HTTPS, m_nCertIgnoreFlag,
+      [](const std::string& question) { return ShowAppMessage(question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES; },
+      nullptr, "CVantoExeApp::InitInstance> Retry LoadConfigFromServer()"};
+  return CallWithCertificateRetry(
+      rule,
+      [&] {
+        // The retry goes without the proxy settings.
+        const int answer =
+            retry ? LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
+                                         m_nCertIgnoreFlag, errCode, errMsg, "", "", "", 0)
+                  : LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS,
+                                         cfg.m_strSvrCfgFilePath, m_nCertIgnoreFlag, errCode, errMsg,
+                                         cfg.PROXY_IP_ADDR, cfg.PROXY_USER_NAME, cfg.PROXY_USER_PASSWORD,
+                                         cfg.PROXY_AUTH_MODE);
+        retry = true;
+        return answer;
+      },
+      errCode, errMsg);
 }
 
 void CVantoExeApp::RunServerSession() {

@@ -12,6 +12,6 @@ std::string CertificatePromptText(const std::string& errorText) {
          errorText;
 }
 
-bool AskIgnoreCertificateError(IRunDisplay& display, const std::string& errorText) {
-  return display.AskUser(CertificatePromptText(errorText), "VantoExe", kYesNo | kExclamation) == kYes;
+bool AskYesIgnoreCertificate(IRunDisplay& display, const std::string& question) {
+  return display.AskUser(question, "VantoExe", kYesNo | kExclamation) == kYes;
 }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "config/VantoCfg.h"
+#include "http/CertificateRetry.h"
 #include "run/RunServices.h"
 #include "run/RunTexts.h"
 #include "util/LogIfOpen.h"
@@ -98,14 +99,15 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
 int CSelfUpdateCheck::DownloadSelfFile() {
   int errCode = 0;
   std::string errText;
-  int result = m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText);
-  if (result != 0 && m_pCfg->SVR_HTTPS == 2 && m_nCertIgnoreFlag == 0 && m_services.IsCertificateError(errCode)) {
-    m_strMsg = BuildCertificateQuestion(errText);
-    if (m_display.AskUser(m_strMsg, "", kAskYesNoExclamation) == kAnswerYes) {
-      LogIfOpen(LOG_INFO, "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()");
-      m_nCertIgnoreFlag = 1;
-      result = m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText);
-    }
-  }
-  return result;
+  const CertificateRetry rule{
+      m_pCfg->SVR_HTTPS, m_nCertIgnoreFlag,
+      [this](const std::string& question) {
+        m_strMsg = question;
+        return m_display.AskUser(m_strMsg, "", kAskYesNoExclamation) == kAnswerYes;
+      },
+      [this](int32_t code) { return m_services.IsCertificateError(code); },
+      "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()"};
+  return CallWithCertificateRetry(
+      rule, [&] { return m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText); }, errCode,
+      errText);
 }

@@ -7,6 +7,7 @@
 #include "config/VantoCfg.h"
 #include "run/RunDialog.h"
 #include "run/RunServices.h"
+#include "http/CertificateRetry.h"
 #include "run/RunTexts.h"
 #include "util/MyLog.h"
 #include "util/VantoResult.h"
@@ -38,19 +39,18 @@ CVantoEngine::CVantoEngine(IRunDialog& dialog, IRunServices& services, const Van
 
 void CVantoEngine::ErrorRow(const std::string& text) { m_dialog.AddListMessage(LIST_ROW_ERROR, text); }
 
-template <typename Call>
-int CVantoEngine::WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine) {
-  int result = call();
-  if (result < 0 && m_ctx.pCfg && m_ctx.pCfg->SVR_HTTPS == 2 && *m_ctx.pCertIgnoreFlag == 0 &&
-      m_services.IsCertificateError(errCode)) {
-    m_strMsg = BuildCertificateQuestion(errText);
-    if (m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) == RUN_ANSWER_YES) {
-      Log(LOG_INFO, "%s", retryLine);
-      *m_ctx.pCertIgnoreFlag = 1;
-      result = call();
-    }
-  }
-  return result;
+int CVantoEngine::WithCertificateRetry(const std::function<int()>& call, const int& errCode,
+                                       const std::string& errText, const char* retryLine) {
+  if (!m_ctx.pCfg) return call();
+  int32_t& certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
+  const CertificateRetry rule{
+      m_ctx.pCfg->SVR_HTTPS, certIgnoreFlag,
+      [this](const std::string& question) {
+        m_strMsg = question;
+        return m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) == RUN_ANSWER_YES;
+      },
+      [this](int32_t code) { return m_services.IsCertificateError(code); }, retryLine};
+  return CallWithCertificateRetry(rule, call, errCode, errText);
 }
 
 void CVantoEngine::SwitchToMainServer() {

@@ -4,6 +4,7 @@
 // code. Talks to the window only through IRunDialog and to the server and
 // the list file only through IRunServices.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "list/FileItem.h"
@@ -56,8 +57,8 @@ class CVantoEngine {
   void Run(int wParam, int lParam);
   void SwitchToMainServer();
   // Repeats a failed call once when the user accepts a certificate error.
-  template <typename Call>
-  int WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine);
+  int WithCertificateRetry(const std::function<int()>& call, const int& errCode, const std::string& errText,
+                           const char* retryLine);
   void ErrorRow(const std::string& text);
   bool HasApp() const { return m_ctx.pCfg && m_ctx.pLists && m_ctx.pListFileItem; }
   int32_t& BPDownloadFlag() { return *m_ctx.pBPDownloadFlag; }
