@@ -4,6 +4,7 @@
 // imported with the registry editor. Windows only.
 #include <cstdint>
 
+#include "handlers/LaunchResult.h"
 #include "list/FileItem.h"
 
 class IRunDisplay;
@@ -18,11 +19,10 @@ int HandleExecuteTypeFiles(const FileItemList& cmdItems, IRunDisplay& display, c
 int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display);
 
 // Starts the registry editor silently for one REF entry (not waited for).
-// 1 started, -1 not.
-int ProcessRegistryFile(const FileItem& item);
+LaunchResult ProcessRegistryFile(const FileItem& item);
 
 // Imports every fetched REF entry; a file whose import could not be started
 // is deleted, so that the next run fetches it again. 0 all started, -1 not.
-using RegistryFileImport = int (*)(const FileItem& item);
+using RegistryFileImport = LaunchResult (*)(const FileItem& item);
 int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display,
                             RegistryFileImport import = ProcessRegistryFile);

@@ -106,9 +106,9 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegSvr32(const FileItemList
         success = false;
       } else {
         m_platform.ChangeCurrentDirectory(item.m_strLocalPath.substr(0, slash));
-        const int r =
+        const LaunchResult r =
             m_platform.StartExeFileByShellExecute(regSvr32, "/s " + QuoteCommandArgument(item.m_strLocalPath), 1);
-        if (r == 0) {
+        if (r == LAUNCH_STARTED) {
           LogIfOpen(LOG_DEBUG, "%sRegistered by StartExeFileByShellExecute(%s).", kRegSvr32, path);
         } else {
           success = false;
@@ -150,7 +150,7 @@ int CComponentRegistration::ProcessRegisterFileByRegSvr32(const FileItem& item) 
   const char* path = item.m_strLocalPath.c_str();
   LogIfOpen(LOG_DEBUG, "%sCmd Str : %s /s %s", kByRegSvr32, regSvr32.c_str(), path);
   const unsigned r = RunInFileFolder(regSvr32, "/s", item.m_strLocalPath);
-  if (r <= 31) {
+  if (!WinExecStarted(r)) {
     LogIfOpen(LOG_ERROR, "%sWinExec(%s) 2, ErrCode = %d", kByRegSvr32, path,
               static_cast<int>(m_platform.LastErrorCode()));
     const std::string text = m_platform.LastErrorText();
@@ -176,7 +176,7 @@ int CComponentRegistration::ProcessRegisterFile2ByRegSvr32(const std::string& pa
   const std::string command = RegSvr32Path() + " /s " + QuoteCommandArgument(name);
   LogIfOpen(LOG_DEBUG, "%sCmd Str = %s", kByRegSvr32Two, command.c_str());
   const unsigned r = m_platform.RunHidden(command);
-  if (r <= 31) {
+  if (!WinExecStarted(r)) {
     LogIfOpen(LOG_ERROR, "%sWinExec(%s) Fail, ErrCode = %d", kByRegSvr32Two, path.c_str(),
               static_cast<int>(m_platform.LastErrorCode()));
     m_platform.LastErrorText();
@@ -238,7 +238,7 @@ int CComponentRegistration::ProcessRegisterFileByRegAsm(const FileItem& item, co
   const char* path = item.m_strLocalPath.c_str();
   LogIfOpen(LOG_DEBUG, "%sCmd Str : %s /silent %s", kByRegAsm, regAsmPath.c_str(), path);
   const unsigned r = RunInFileFolder(regAsmPath, "/silent", item.m_strLocalPath);
-  if (r <= 31) {
+  if (!WinExecStarted(r)) {
     LogIfOpen(LOG_ERROR, "%sWinExec(%s) 2, ErrCode = %d", kByRegAsm, path,
               static_cast<int>(m_platform.LastErrorCode()));
     m_platform.LastErrorText();

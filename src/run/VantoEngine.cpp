@@ -87,7 +87,7 @@ void CVantoEngine::OnRequestStart(int wParam, int lParam) {
     const std::string what = std::string(e.what()).substr(0, 512);
     Log(LOG_ERROR, "CVantoExeDlg::OnRequestStart> Error : %s, Set g_nResult = VANTO_FATAL_ERROR", what.c_str());
     g_nResult = VANTO_FATAL_ERROR;
-    m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, 2, 0);
+    m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, RUN_COMPLETE_FATAL, 0);
   }
 }
 
@@ -124,7 +124,7 @@ void CVantoEngine::Run(int wParam, int lParam) {
   }
   m_dialog.SetFirstStartFlag(0);
 
-  int completeWParam = 0;
+  RunCompletion completion = RUN_COMPLETE_DOWNLOADED;
   const int r = IsAlreadyLastVersion();
   Log(LOG_INFO, "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() RetVal = %d", r);
   if (r == 1) {
@@ -134,12 +134,12 @@ void CVantoEngine::Run(int wParam, int lParam) {
     m_services.HandleExecuteTypeFiles();
     m_services.HandleRegisterTypeFilesByRegAsm(1);
     m_services.HandleFontTypeFiles();
-    completeWParam = 1;
+    completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
   } else if (r < 0) {
     Log(LOG_ERROR,
         "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() Fail, RetVal = %d, Set g_nResult = VANTO_FATAL_ERROR", r);
     g_nResult = VANTO_FATAL_ERROR;
-    completeWParam = 2;
+    completion = RUN_COMPLETE_FATAL;
   } else {
     const CVantoCfg& cfg = *m_ctx.pCfg;
     int success = 1;
@@ -160,10 +160,10 @@ void CVantoEngine::Run(int wParam, int lParam) {
     Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> nAllSequenceSuccessFlag = %d", success);
     if (m_nRequestStopFlag != 0) {
       // A stopped run never counts as complete.
-      completeWParam = 1;
+      completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
       g_nResult = VANTO_STOP_BY_USER;
     } else if (success == 1) {
-      completeWParam = 0;
+      completion = RUN_COMPLETE_DOWNLOADED;
       Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Hide Vanto Dialog");
       m_services.CopyServerListFileToLocalListFile(*m_ctx.pListFileItem);
       m_strMsg = "프로그램 다운로드 완료";
@@ -172,24 +172,26 @@ void CVantoEngine::Run(int wParam, int lParam) {
       m_strMsg = BPDownloadFlag() == 1 ? "BP 서버에서 일부 프로그램 파일 다운로드 실패" : "일부 프로그램 파일 다운로드 실패";
       ErrorRow(m_strMsg);
       if (BPDownloadFlag() == 1) {
-        completeWParam = 3;
+        completion = RUN_COMPLETE_PARTIAL;
         g_nResult = VANTO_PARTIAL_FAILURE;
       } else {
         m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
                    "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
         if (m_dialog.AskUser(m_strMsg, "Warning", RUN_ASK_YESNO | RUN_ASK_ICON_QUESTION) == RUN_ANSWER_YES) {
-          completeWParam = 0;
+          completion = RUN_COMPLETE_DOWNLOADED;
           g_nResult = VANTO_SUCCESS;
         } else {
-          completeWParam = 3;
+          completion = RUN_COMPLETE_PARTIAL;
           g_nResult = VANTO_PARTIAL_FAILURE;
         }
       }
     }
   }
-  if (r >= 0) Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, %d", completeWParam, 0);
+  if (r >= 0)
+    Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, %d", static_cast<int>(completion),
+        0);
   Log(LOG_INFO, "%s", kRunEndLine);
-  m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completeWParam, 0);
+  m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completion, 0);
 }
 
 int CVantoEngine::IsAlreadyLastVersion() {

@@ -178,7 +178,9 @@ TEST_F(CommandFilesTest, DeletionsFailOnlyAsRows) {
 }
 
 namespace {
-int FailingImport(const FileItem& item) { return item.m_strLocalPath.find("bad") != std::string::npos ? -1 : 1; }
+LaunchResult FailingImport(const FileItem& item) {
+  return item.m_strLocalPath.find("bad") != std::string::npos ? LAUNCH_NOT_STARTED : LAUNCH_STARTED;
+}
 }  // namespace
 
 TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {
