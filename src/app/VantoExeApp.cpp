@@ -20,6 +20,7 @@
 #include "http/CertificateRetry.h"
 #include "http/RequestFlags.h"
 #include "http/ServerConfigDownload.h"
+#include "util/PathText.h"
 #include "util/TextConv.h"
 #include "util/VantoResult.h"
 
@@ -76,13 +77,13 @@ std::string CVantoExeApp::MutexName() const {
 int CVantoExeApp::CheckLaunchName() {
   char path[512] = "";
   ::GetModuleFileNameA(nullptr, path, sizeof(path));
-  const char* slash = std::strrchr(path, '\\');
-  if (!slash || slash == path) return 0;
-  const size_t dirLength = static_cast<size_t>(slash - path);
-  std::memcpy(g_szModuleDir, path, dirLength);
-  g_szModuleDir[dirLength] = '\0';
+  const std::string dir = FolderOfPath(path);
+  if (dir.empty()) return 0;
+  // The folder is shorter than the 512-byte path it came from.
+  std::memcpy(g_szModuleDir, dir.c_str(), dir.size() + 1);
+  const std::string name = NameOfPath(path);
   if (m_strCmdLine.empty() &&
-      (::lstrcmpiA(slash + 1, g_szExeNames[1]) == 0 || ::lstrcmpiA(slash + 1, g_szExeNames[2]) == 0)) {
+      (::lstrcmpiA(name.c_str(), g_szExeNames[1]) == 0 || ::lstrcmpiA(name.c_str(), g_szExeNames[2]) == 0)) {
     ShowAppMessage("이 파일은 사용자가 직접 실행 할 수 없습니다.");
     return 0;
   }
@@ -93,8 +94,7 @@ std::string CVantoExeApp::GetDefaultIniPath() {
   char path[1024] = "";
   ::GetModuleFileNameA(nullptr, path, sizeof(path));
   std::string text = path;
-  const size_t slash = text.rfind('\\');
-  if (slash != std::string::npos) text.resize(slash);
+  if (HasBackslash(text)) text = FolderOfPath(text);
   return text + "\\Vanto.ini";
 }
 

@@ -2,6 +2,7 @@
 
 #include "handlers/RegistrationPlatform.h"
 #include "util/LogIfOpen.h"
+#include "util/PathText.h"
 #include "util/RunDisplay.h"
 #include "util/TotalLine.h"
 
@@ -20,13 +21,6 @@ constexpr unsigned kErrorBox = 0x10;  // MB_OK | MB_ICONERROR
 const char kStartLine[] = "--------------------------------------------------------------------------------------S";
 const char kEndLine[] = "--------------------------------------------------------------------------------------E";
 
-// Directory and name of a path, split at its last "\" (no "\": no directory).
-void SplitAtLastBackslash(const std::string& path, std::string& dir, std::string& name) {
-  const size_t slash = path.rfind('\\');
-  dir = slash == std::string::npos ? std::string() : path.substr(0, slash);
-  name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool IsProcessable(const FileItem& item, int32_t kind) { return item.m_nFileType == kind && item.m_nDownFlag == 1; }
 }  // namespace
 
@@ -42,11 +36,9 @@ CComponentRegistration::CComponentRegistration(IRunDisplay& display, IRegistrati
 
 unsigned CComponentRegistration::RunInFileFolder(const std::string& tool, const char* toolSwitch,
                                                  const std::string& filePath) {
-  std::string dir, name;
-  SplitAtLastBackslash(filePath, dir, name);
   // The tool gets the bare name and finds the file in its current folder.
-  m_platform.ChangeCurrentDirectory(dir);
-  return m_platform.RunHidden(tool + " " + toolSwitch + " " + QuoteCommandArgument(name));
+  m_platform.ChangeCurrentDirectory(FolderOfPath(filePath));
+  return m_platform.RunHidden(tool + " " + toolSwitch + " " + QuoteCommandArgument(NameOfPath(filePath)));
 }
 
 void CComponentRegistration::DeleteFailedFile(const char* logPrefix, const std::string& path) {
@@ -100,12 +92,12 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegSvr32(const FileItemList
     m_display.PumpWaitingMessages();
 
     if (m_nRegistryMode == 2) {
-      const size_t slash = item.m_strLocalPath.rfind('\\');
-      if (slash == std::string::npos || slash == 0) {
+      const std::string folder = FolderOfPath(item.m_strLocalPath);
+      if (folder.empty()) {
         LogIfOpen(LOG_ERROR, "%sInvalid registry file(%s).", kRegSvr32, path);
         success = false;
       } else {
-        m_platform.ChangeCurrentDirectory(item.m_strLocalPath.substr(0, slash));
+        m_platform.ChangeCurrentDirectory(folder);
         const LaunchResult r =
             m_platform.StartExeFileByShellExecute(regSvr32, "/s " + QuoteCommandArgument(item.m_strLocalPath), 1);
         if (r == LAUNCH_STARTED) {
@@ -170,10 +162,8 @@ int CComponentRegistration::ProcessRegisterFile2ByRegSvr32(const std::string& pa
     return -1;
   }
   LogIfOpen(LOG_DEBUG, "%sTarget file = %s", kByRegSvr32Two, path.c_str());
-  std::string dir, name;
-  SplitAtLastBackslash(path, dir, name);
-  m_platform.ChangeCurrentDirectory(dir);
-  const std::string command = RegSvr32Path() + " /s " + QuoteCommandArgument(name);
+  m_platform.ChangeCurrentDirectory(FolderOfPath(path));
+  const std::string command = RegSvr32Path() + " /s " + QuoteCommandArgument(NameOfPath(path));
   LogIfOpen(LOG_DEBUG, "%sCmd Str = %s", kByRegSvr32Two, command.c_str());
   const unsigned r = m_platform.RunHidden(command);
   if (!WinExecStarted(r)) {
