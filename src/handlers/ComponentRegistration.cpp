@@ -16,7 +16,6 @@ const char kByRegAsm[] = "CVantoExeDlg::ProcessRegisterFileByRegAsm> ";
 const char kZipReg[] = "CVantoExeDlg::HandleZipRegTypeFiles> ";
 
 const char kRegisterStep[] = "프로그램 파일 시스템 등록중...";
-constexpr unsigned kErrorBox = 0x10;  // MB_OK | MB_ICONERROR
 
 const char kStartLine[] = "--------------------------------------------------------------------------------------S";
 const char kEndLine[] = "--------------------------------------------------------------------------------------E";
@@ -69,7 +68,7 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegSvr32(const FileItemList
   if (!m_platform.Exists(regSvr32)) {
     if (showFlag == 1)
       m_display.AskUser("시스템에서 regsvr32.exe 파일을 찾을 수 없어 레지스트리에 파일을 등록 할 수가 없습니다.", "",
-                        kErrorBox);
+                        BOX_OK | BOX_ICON_ERROR);
     return -2;
   }
   LogIfOpen(LOG_INFO, "%s", kStartLine);
@@ -189,7 +188,7 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegAsm(const FileItemList& 
   if (regAsm.empty() || !m_platform.Exists(regAsm)) {
     if (showFlag == 1)
       m_display.AskUser("시스템에서 regasm.exe 파일을 찾을 수 없어 레지스트리에 파일을 등록 할 수가 없습니다.", "",
-                        kErrorBox);
+                        BOX_OK | BOX_ICON_ERROR);
     return -2;
   }
   bool success = true;

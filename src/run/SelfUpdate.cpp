@@ -14,8 +14,6 @@ const char* const kCheckStartLine =
     "--------------------------------------------------------------------------------------S";
 const char* const kCheckEndLine =
     "--------------------------------------------------------------------------------------E";
-constexpr unsigned kAskYesNoExclamation = 0x4 | 0x30;  // MB_YESNO | MB_ICONEXCLAMATION
-constexpr int kAnswerYes = 6;                          // IDYES
 }  // namespace
 
 CSelfUpdateCheck::CSelfUpdateCheck(IRunDisplay& display, IRunServices& services, const CVantoCfg* cfg,
@@ -103,7 +101,7 @@ int CSelfUpdateCheck::DownloadSelfFile() {
       m_pCfg->SVR_HTTPS, m_nCertIgnoreFlag,
       [this](const std::string& question) {
         m_strMsg = question;
-        return m_display.AskUser(m_strMsg, "", kAskYesNoExclamation) == kAnswerYes;
+        return m_display.AskUser(m_strMsg, "", BOX_YESNO | BOX_ICON_EXCLAMATION) == BOX_ANSWER_YES;
       },
       [this](int32_t code) { return m_services.IsCertificateError(code); },
       "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()"};

@@ -47,7 +47,7 @@ int CVantoEngine::WithCertificateRetry(const std::function<int()>& call, const i
       m_ctx.pCfg->SVR_HTTPS, certIgnoreFlag,
       [this](const std::string& question) {
         m_strMsg = question;
-        return m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) == RUN_ANSWER_YES;
+        return m_dialog.AskUser(m_strMsg, "", BOX_YESNO | BOX_ICON_EXCLAMATION) == BOX_ANSWER_YES;
       },
       [this](int32_t code) { return m_services.IsCertificateError(code); }, retryLine};
   return CallWithCertificateRetry(rule, call, errCode, errText);
@@ -177,7 +177,7 @@ void CVantoEngine::Run(int wParam, int lParam) {
       } else {
         m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
                    "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
-        if (m_dialog.AskUser(m_strMsg, "Warning", RUN_ASK_YESNO | RUN_ASK_ICON_QUESTION) == RUN_ANSWER_YES) {
+        if (m_dialog.AskUser(m_strMsg, "Warning", BOX_YESNO | BOX_ICON_QUESTION) == BOX_ANSWER_YES) {
           completion = RUN_COMPLETE_DOWNLOADED;
           g_nResult = VANTO_SUCCESS;
         } else {
@@ -214,7 +214,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
     // The main server follows a BP run, so no message here.
     if (cfg.DOWNLOAD_FROM_BP_SERVER != 0 && BPDownloadFlag() == 1) return -1;
     m_strMsg = std::string("리스트 파일 정보를 가져오는 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
 
@@ -232,7 +232,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
       "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
   if (down < 0) {
     m_strMsg = std::string("리스트 파일 다운로드 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
 
@@ -247,7 +247,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
     Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> Set g_nResult = VANTO_FATAL_ERROR");
     g_nResult = VANTO_FATAL_ERROR;
     m_strMsg = std::string("리스트 파일 데이터가 손상되었습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -2;
   }
   return n > 0 ? 0 : 1;

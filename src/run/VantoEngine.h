@@ -23,15 +23,6 @@ struct VantoRunContext {
   int32_t* pCertIgnoreFlag = nullptr;   // m_nCertIgnoreFlag
 };
 
-// Message box types and answers (the values of the Windows message box).
-enum RunAskType : unsigned {
-  RUN_ASK_OK = 0x0,
-  RUN_ASK_YESNO = 0x4,
-  RUN_ASK_ICON_QUESTION = 0x20,
-  RUN_ASK_ICON_EXCLAMATION = 0x30,
-};
-constexpr int RUN_ANSWER_YES = 6;
-
 class CVantoEngine {
  public:
   CVantoEngine(IRunDialog& dialog, IRunServices& services, const VantoRunContext& context);
