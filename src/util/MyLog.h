@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "util/LogTags.h"  // the frozen tags that open log lines: read before logging
+
 enum VantoLogLevel : int {
   LOG_DEBUG = 1,
   LOG_INFO = 2,
