@@ -3,7 +3,6 @@
 #include "app/VantoExeApp.h"
 
 #include <commctrl.h>
-#include <gdiplus.h>
 
 #include <cstdio>
 #include <cstring>
@@ -263,17 +262,16 @@ BOOL CVantoExeApp::InitInstance() {
     g_nStartFailFlag = 2;
     return FALSE;
   }
-  WSADATA wsa;
-  if (::WSAStartup(MAKEWORD(2, 2), &wsa) != 0) {
+  m_winsock = std::make_unique<CWinsockSession>();
+  if (!m_winsock->IsStarted()) {
+    m_winsock.reset();
     FailStart(LoadResourceText(kIdsSocketsInitFailed, "Windows 소켓 초기화에 실패하였습니다."));
     return FALSE;
   }
-  m_bSocketsStarted = true;
 
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  Gdiplus::GdiplusStartupInput gdiplusInput;
-  if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr) != Gdiplus::Ok) m_gdiplusToken = 0;
+  m_gdiplus = std::make_unique<CGdiplusSession>();
   m_nCertIgnoreFlag = 0;
 
   m_hMutex.reset(::CreateMutexA(nullptr, TRUE, MutexName().c_str()));
