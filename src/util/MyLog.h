@@ -43,7 +43,6 @@ class CMyLog {
   static const char* GetLevelName(int level, char* out10);
   static int GetLevelFromName(const char* name);
 
-  int OpenNewFile();
   int DeleteOldLogs();
   int CreateLogDirectory();
   void Reset();
