@@ -75,7 +75,7 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
     }
     LogIfOpen(LOG_DEBUG, "CVantoExeDlg::IsSelfFileUpdated> Server File ModifyTime = %s, FileSize = %s",
               m_SelfFileItem.m_strModifyTime.c_str(), m_SelfFileItem.m_strFileSize.c_str());
-    if (m_services.IsFileToDownload(m_SelfFileItem) != 1) return 0;
+    if (m_services.CheckDownloadAndSettleBackup(m_SelfFileItem) != 1) return 0;
 
     const int down = DownloadSelfFile();
     if (down == 0) {

@@ -330,7 +330,7 @@ int CVantoEngine::DownloadFilesInListFromServer() {
 
       if (known == 0) {
         if (item.m_nPassFlag == 0) result = 0;
-      } else if (m_services.IsFileToDownload(item) != 1) {
+      } else if (m_services.CheckDownloadAndSettleBackup(item) != 1) {
         item.m_nDownFlag = 1;
       } else {
         Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
