@@ -10,7 +10,8 @@ struct CertificateRetry {
   int& certIgnoreFlag;  // set to 1 on Yes: no more questions, no more checks
   // Shows the question (CertificatePromptText of the error); true on Yes.
   std::function<bool(const std::string& question)> askYes;
-  // Which error codes are certificate problems; the run passes its seam.
+  // Which error codes are certificate problems (IsCertificateError when
+  // empty); the run passes its seam.
   std::function<bool(int32_t errCode)> isCertificateError;
   const char* retryLine;  // logged at INFO before the second call
 };
