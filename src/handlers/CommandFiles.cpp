@@ -52,17 +52,17 @@ int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display) {
   return 0;
 }
 
-LaunchResult ProcessRegistryFile(const FileItem& item) {
+bool ProcessRegistryFile(const FileItem& item) {
   const char kPrefix[] = "CSyncEngine::ProcessRegistryFile> ";
   LogIfOpen(LOG_DEBUG, "%sCmd Str : regedit -s %s ", kPrefix, item.m_strLocalPath.c_str());
   const intptr_t r = ShellOpen("regedit", RegistryFileParameters(item.m_strLocalPath),
                                RegistryFileFolder(item.m_strLocalPath), SW_HIDE);
   if (r > 32) {
     LogIfOpen(LOG_DEBUG, "%s%s Success To Regist File.", kPrefix, item.m_strLocalPath.c_str());
-    return LAUNCH_STARTED;
+    return true;
   }
   LogIfOpen(LOG_DEBUG, "%s%s Fail To Regist File..", kPrefix, item.m_strLocalPath.c_str());
-  return LAUNCH_NOT_STARTED;
+  return false;
 }
 
 int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display, RegistryFileImport import) {
@@ -72,7 +72,7 @@ int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display,
   for (const std::unique_ptr<FileItem>& entry : downItems) {
     const FileItem& item = *entry;
     if (item.m_nFileType != FILE_KIND_REF || item.m_nDownFlag != 1) continue;
-    if (import(item) == LAUNCH_STARTED) continue;
+    if (import(item)) continue;
     LogIfOpen(LOG_WARN, "CSyncEngine::HandleRegistryTypeFiles> Delete Local Flle = %s", item.m_strLocalPath.c_str());
     if (!::DeleteFileA(item.m_strLocalPath.c_str())) {
       const DWORD error = ::GetLastError();

@@ -1,6 +1,8 @@
 #pragma once
-// Whether a program the handlers launch was started: one polarity for every
-// launcher. The values are logged as "RetVal", so they stay as they are.
+// Whether a program the shell launchers start was started. Callers compare
+// with the names, never with a bare 0 or 1: the values are logged as
+// "RetVal" and so stay as they are (0 started). Launchers that return
+// nothing to log say started with true.
 #include <cstdint>
 
 enum LaunchResult : int16_t {

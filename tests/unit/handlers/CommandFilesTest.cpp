@@ -178,9 +178,7 @@ TEST_F(CommandFilesTest, DeletionsFailOnlyAsRows) {
 }
 
 namespace {
-LaunchResult FailingImport(const FileItem& item) {
-  return item.m_strLocalPath.find("bad") != std::string::npos ? LAUNCH_NOT_STARTED : LAUNCH_STARTED;
-}
+bool FailingImport(const FileItem& item) { return item.m_strLocalPath.find("bad") == std::string::npos; }
 }  // namespace
 
 TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {
