@@ -159,7 +159,7 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
   return 1;
 }
 
-int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg, CFolderListings* listings) {
+int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg, CFolderListings* listings) {
   const int different = IsFileDifferent(item, item.m_strLocalPath, 1, cfg, listings);
   SettleInterruptedDownload(item, different == 0, listings);
   return different;

@@ -9,11 +9,13 @@
 
 class CFolderListings;
 
-// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. Then a
-// backup an interrupted download left is settled (SettleInterruptedDownload).
-// listings, when given, answer for names that do not exist (the same
-// decisions, without asking the file system about each missing name).
-int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg, CFolderListings* listings = nullptr);
+// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. Not only a
+// question: a backup an interrupted download left beside the file is then
+// deleted or put back (SettleInterruptedDownload). Its log lines keep the
+// tag "CVantoExeDlg::IsFileToDownload> ". listings, when given, answer for
+// names that do not exist (the same decisions, without asking the file
+// system about each missing name).
+int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg, CFolderListings* listings = nullptr);
 // A leftover backup beside the entry's file: deleted when the file is
 // current, else put back (SettleLeftoverBackup); delete and system entries
 // are left alone. A backup the listings prove absent is not asked for; one

@@ -21,8 +21,8 @@ class IEntryServices {
   // Fetches one file (backup and restore included); 0 or a negative code.
   virtual int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                         std::string& errText) = 0;
-  // 1 fetch, 0 current.
-  virtual int IsFileToDownload(const FileItem& item) = 0;
+  // 1 fetch, 0 current; settles a leftover backup of the entry's file.
+  virtual int CheckDownloadAndSettleBackup(const FileItem& item) = 0;
 };
 
 // A connection of its own for the entries of a parallel run, used by one

@@ -18,6 +18,7 @@
 #include "run/HeldDisplay.h"
 #include "run/RunDialog.h"
 #include "run/RunServices.h"
+#include "http/CertificateRetry.h"
 #include "run/RunTexts.h"
 #include "util/Cp949Case.h"
 #include "util/MyLog.h"
@@ -50,22 +51,18 @@ CVantoEngine::CVantoEngine(IRunDialog& dialog, IRunServices& services, const Van
 
 void CVantoEngine::ErrorRow(const std::string& text) { m_dialog.AddListMessage(LIST_ROW_ERROR, text); }
 
-bool CVantoEngine::AcceptCertificate(int errCode, const std::string& errText, const char* retryLine) {
-  if (!m_ctx.pCfg || m_ctx.pCfg->SVR_HTTPS != 2 || *m_ctx.pCertIgnoreFlag != 0 ||
-      !m_services.IsCertificateError(errCode))
-    return false;
-  m_strMsg = BuildCertificateQuestion(errText);
-  if (m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) != RUN_ANSWER_YES) return false;
-  Log(LOG_INFO, "%s", retryLine);
-  *m_ctx.pCertIgnoreFlag = 1;
-  return true;
-}
-
-template <typename Call>
-int CVantoEngine::WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine) {
-  int result = call();
-  if (result < 0 && AcceptCertificate(errCode, errText, retryLine)) result = call();
-  return result;
+int CVantoEngine::WithCertificateRetry(const std::function<int()>& call, const int& errCode,
+                                       const std::string& errText, const char* retryLine) {
+  if (!m_ctx.pCfg) return call();
+  int32_t& certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
+  const CertificateRetry rule{
+      m_ctx.pCfg->SVR_HTTPS, certIgnoreFlag,
+      [this](const std::string& question) {
+        m_strMsg = question;
+        return m_dialog.AskUser(m_strMsg, "", BOX_YESNO | BOX_ICON_EXCLAMATION) == BOX_ANSWER_YES;
+      },
+      [this](int32_t code) { return m_services.IsCertificateError(code); }, retryLine};
+  return CallWithCertificateRetry(rule, call, errCode, errText);
 }
 
 void CVantoEngine::SwitchToMainServer() {
@@ -102,7 +99,7 @@ void CVantoEngine::OnRequestStart(int wParam, int lParam) {
     const std::string what = std::string(e.what()).substr(0, 512);
     Log(LOG_ERROR, "CVantoExeDlg::OnRequestStart> Error : %s, Set g_nResult = VANTO_FATAL_ERROR", what.c_str());
     g_nResult = VANTO_FATAL_ERROR;
-    m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, 2, 0);
+    m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, RUN_COMPLETE_FATAL, 0);
   }
 }
 
@@ -139,7 +136,7 @@ void CVantoEngine::Run(int wParam, int lParam) {
   }
   m_dialog.SetFirstStartFlag(0);
 
-  int completeWParam = 0;
+  RunCompletion completion = RUN_COMPLETE_DOWNLOADED;
   const int r = IsAlreadyLastVersion();
   Log(LOG_INFO, "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() RetVal = %d", r);
   if (r == 1) {
@@ -149,12 +146,12 @@ void CVantoEngine::Run(int wParam, int lParam) {
     m_services.HandleExecuteTypeFiles();
     m_services.HandleRegisterTypeFilesByRegAsm(1);
     m_services.HandleFontTypeFiles();
-    completeWParam = 1;
+    completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
   } else if (r < 0) {
     Log(LOG_ERROR,
         "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() Fail, RetVal = %d, Set g_nResult = VANTO_FATAL_ERROR", r);
     g_nResult = VANTO_FATAL_ERROR;
-    completeWParam = 2;
+    completion = RUN_COMPLETE_FATAL;
   } else {
     const CVantoCfg& cfg = *m_ctx.pCfg;
     int success = 1;
@@ -175,10 +172,10 @@ void CVantoEngine::Run(int wParam, int lParam) {
     Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> nAllSequenceSuccessFlag = %d", success);
     if (m_nRequestStopFlag != 0) {
       // A stopped run never counts as complete.
-      completeWParam = 1;
+      completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
       g_nResult = VANTO_STOP_BY_USER;
     } else if (success == 1) {
-      completeWParam = 0;
+      completion = RUN_COMPLETE_DOWNLOADED;
       Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Hide Vanto Dialog");
       m_services.CopyServerListFileToLocalListFile(*m_ctx.pListFileItem);
       m_strMsg = "프로그램 다운로드 완료";
@@ -187,24 +184,26 @@ void CVantoEngine::Run(int wParam, int lParam) {
       m_strMsg = BPDownloadFlag() == 1 ? "BP 서버에서 일부 프로그램 파일 다운로드 실패" : "일부 프로그램 파일 다운로드 실패";
       ErrorRow(m_strMsg);
       if (BPDownloadFlag() == 1) {
-        completeWParam = 3;
+        completion = RUN_COMPLETE_PARTIAL;
         g_nResult = VANTO_PARTIAL_FAILURE;
       } else {
         m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
                    "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
-        if (m_dialog.AskUser(m_strMsg, "Warning", RUN_ASK_YESNO | RUN_ASK_ICON_QUESTION) == RUN_ANSWER_YES) {
-          completeWParam = 0;
+        if (m_dialog.AskUser(m_strMsg, "Warning", BOX_YESNO | BOX_ICON_QUESTION) == BOX_ANSWER_YES) {
+          completion = RUN_COMPLETE_DOWNLOADED;
           g_nResult = VANTO_SUCCESS;
         } else {
-          completeWParam = 3;
+          completion = RUN_COMPLETE_PARTIAL;
           g_nResult = VANTO_PARTIAL_FAILURE;
         }
       }
     }
   }
-  if (r >= 0) Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, %d", completeWParam, 0);
+  if (r >= 0)
+    Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, %d", static_cast<int>(completion),
+        0);
   Log(LOG_INFO, "%s", kRunEndLine);
-  m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completeWParam, 0);
+  m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completion, 0);
 }
 
 int CVantoEngine::IsAlreadyLastVersion() {
@@ -227,7 +226,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
     // The main server follows a BP run, so no message here.
     if (cfg.DOWNLOAD_FROM_BP_SERVER != 0 && BPDownloadFlag() == 1) return -1;
     m_strMsg = std::string("리스트 파일 정보를 가져오는 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
 
@@ -245,7 +244,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
       "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
   if (down < 0) {
     m_strMsg = std::string("리스트 파일 다운로드 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
 
@@ -260,7 +259,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
     Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> Set g_nResult = VANTO_FATAL_ERROR");
     g_nResult = VANTO_FATAL_ERROR;
     m_strMsg = std::string("리스트 파일 데이터가 손상되었습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -2;
   }
   return n > 0 ? 0 : 1;
@@ -293,26 +292,14 @@ int CVantoEngine::DownloadFilesInListFromServer() {
   return DownloadEntriesInTurn(total);
 }
 
-namespace {
-// On the dialog's thread: the question, as the settings allow.
-class CAskingRetry : public CVantoEngine::ICertificateRetry {
- public:
-  explicit CAskingRetry(std::function<bool(int, const std::string&, const char*)> ask) : m_ask(std::move(ask)) {}
-  bool Retry(int errCode, const std::string& errText, const char* retryLine) override {
-    return m_ask(errCode, errText, retryLine);
-  }
-
- private:
-  std::function<bool(int, const std::string&, const char*)> m_ask;
-};
-}  // namespace
 
 int CVantoEngine::DownloadEntriesInTurn(int total) {
   int result = 1;
   int index = 0;
-  CAskingRetry retry([this](int errCode, const std::string& errText, const char* retryLine) {
-    return AcceptCertificate(errCode, errText, retryLine);
-  });
+  const CallWithRetry retry = [this](const std::function<int()>& call, const int& errCode,
+                                     const std::string& errText, const char* retryLine) {
+    return WithCertificateRetry(call, errCode, errText, retryLine);
+  };
   try {
     for (const std::unique_ptr<FileItem>& entry : m_ctx.pLists->DownFileItemList) {
       FileItem& item = *entry;
@@ -345,7 +332,7 @@ int CVantoEngine::DownloadEntriesInTurn(int total) {
 }
 
 int CVantoEngine::WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisplay& display, std::string& message,
-                              ICertificateRetry& retry) {
+                              const CallWithRetry& retry) {
   const CVantoCfg& cfg = *m_ctx.pCfg;
   int result = 1;
   int known = 1;
@@ -363,9 +350,7 @@ int CVantoEngine::WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisp
     auto query = [&] {
       return services.QueryServerFileInfo(url, time, size, item.m_nChunkedFlag, item.m_nGzipFlag, errCode, errText);
     };
-    int q = query();
-    if (q < 0 && retry.Retry(errCode, errText, "CVantoExeDlg::DownloadOneFileFromServer> Retry GetServerFileInfo()"))
-      q = query();
+    const int q = retry(query, errCode, errText, "CVantoExeDlg::DownloadOneFileFromServer> Retry GetServerFileInfo()");
     if (q == 0) {
       known = 1;
       item.m_strModifyTime = time;
@@ -393,16 +378,14 @@ int CVantoEngine::WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisp
 
   if (known == 0) {
     if (item.m_nPassFlag == 0) result = 0;
-  } else if (services.IsFileToDownload(item) != 1) {
+  } else if (services.CheckDownloadAndSettleBackup(item) != 1) {
     item.m_nDownFlag = 1;
   } else {
     Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
     int errCode = 0;
     std::string errText;
-    int d = services.DownloadOneFileFromServer(item, 1, 1, errCode, errText);
-    if (d < 0 &&
-        retry.Retry(errCode, errText, "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()"))
-      d = services.DownloadOneFileFromServer(item, 1, 1, errCode, errText);
+    const int d = retry([&] { return services.DownloadOneFileFromServer(item, 1, 1, errCode, errText); }, errCode,
+                        errText, "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
     if (d >= 0) {
       item.m_nDownFlag = 1;
     } else {
@@ -438,38 +421,27 @@ struct EntryJob {
   std::string what;
 };
 
-namespace {
-// On a lane: the question cannot be asked; the dialog's thread asks it when
-// the entry's turn comes, and the entry is worked on once more there.
-class CNotedRetry : public CVantoEngine::ICertificateRetry {
- public:
-  CNotedRetry(EntryJob& job, const CHeldLogLines& held, std::function<bool(int)> mayAsk)
-      : m_job(job), m_held(held), m_mayAsk(std::move(mayAsk)) {}
-  bool Retry(int errCode, const std::string& errText, const char* retryLine) override {
-    if (m_job.certificateDue || !m_mayAsk(errCode)) return false;
-    m_job.certificateDue = true;
-    m_job.linesBeforeQuestion = m_held.Count();
-    m_job.certErrCode = errCode;
-    m_job.certErrText = errText;
-    m_job.retryLine = retryLine;
-    return false;
-  }
-
- private:
-  EntryJob& m_job;
-  const CHeldLogLines& m_held;
-  std::function<bool(int)> m_mayAsk;
-};
-}  // namespace
 
 void CVantoEngine::WorkOnLane(IEntryLane& lane, EntryJob& job) {
   CHeldLogLines held;
   CHeldDisplay display;
   const int certIgnoreFlag = job.certIgnoreFlag;
   const int16_t https = m_ctx.pCfg->SVR_HTTPS;
-  CNotedRetry retry(job, held, [this, certIgnoreFlag, https](int errCode) {
-    return https == 2 && certIgnoreFlag == 0 && m_services.IsCertificateError(errCode);
-  });
+  // The question cannot be asked here: the dialog's thread asks it when the
+  // entry's turn comes, and the entry is worked on once more there.
+  const CallWithRetry retry = [&](const std::function<int()>& call, const int& errCode, const std::string& errText,
+                                  const char* retryLine) {
+    const int result = call();
+    if (result < 0 && !job.certificateDue && https == 2 && certIgnoreFlag == 0 &&
+        m_services.IsCertificateError(errCode)) {
+      job.certificateDue = true;
+      job.linesBeforeQuestion = held.Count();
+      job.certErrCode = errCode;
+      job.certErrText = errText;
+      job.retryLine = retryLine;
+    }
+    return result;
+  };
   try {
     lane.BeginEntry(certIgnoreFlag, display, job.message);
     job.outcome = WorkOnEntry(*job.item, lane, display, job.message, retry);
@@ -499,13 +471,24 @@ int CVantoEngine::ShowFinishedEntry(EntryJob& job, int& finished, int total) {
     // order; after yes the entry is worked on again here.
     CMyLog::HeldLines before(job.lines.begin(), job.lines.begin() + static_cast<std::ptrdiff_t>(job.linesBeforeQuestion));
     if (g_pMyLog) g_pMyLog->WriteHeld(before);
-    const bool again = *m_ctx.pCertIgnoreFlag == 1 || AcceptCertificate(job.certErrCode, job.certErrText, job.retryLine);
-    if (again) {
-      CAskingRetry retry([this](int errCode, const std::string& errText, const char* retryLine) {
-        return AcceptCertificate(errCode, errText, retryLine);
-      });
-      return WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry);
-    }
+    const CallWithRetry retry = [this](const std::function<int()>& call, const int& errCode,
+                                       const std::string& errText, const char* retryLine) {
+      return WithCertificateRetry(call, errCode, errText, retryLine);
+    };
+    if (*m_ctx.pCertIgnoreFlag == 1) return WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry);
+    // The lane's failure stands in for the first call; on yes the entry is
+    // worked on again here.
+    bool asked = false;
+    const int again = WithCertificateRetry(
+        [&] {
+          if (!asked) {
+            asked = true;
+            return -1;
+          }
+          return WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry);
+        },
+        job.certErrCode, job.certErrText, job.retryLine);
+    if (again >= 0) return again;
     CMyLog::HeldLines after(job.lines.begin() + static_cast<std::ptrdiff_t>(job.linesBeforeQuestion), job.lines.end());
     if (g_pMyLog) g_pMyLog->WriteHeld(after);
   } else if (g_pMyLog) {

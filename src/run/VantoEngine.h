@@ -4,6 +4,7 @@
 // code. Talks to the window only through IRunDialog and to the server and
 // the list file only through IRunServices.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,15 +28,6 @@ struct VantoRunContext {
   int32_t* pBPDownloadFlag = nullptr;   // m_nBPDownloadFlag
   int32_t* pCertIgnoreFlag = nullptr;   // m_nCertIgnoreFlag
 };
-
-// Message box types and answers (the values of the Windows message box).
-enum RunAskType : unsigned {
-  RUN_ASK_OK = 0x0,
-  RUN_ASK_YESNO = 0x4,
-  RUN_ASK_ICON_QUESTION = 0x20,
-  RUN_ASK_ICON_EXCLAMATION = 0x30,
-};
-constexpr int RUN_ANSWER_YES = 6;
 
 class CVantoEngine {
  public:
@@ -62,29 +54,17 @@ class CVantoEngine {
   void Run(int wParam, int lParam);
   void SwitchToMainServer();
   // Repeats a failed call once when the user accepts a certificate error.
-  template <typename Call>
-  int WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine);
-  // Whether a call that failed with errCode goes again: the question is
-  // asked when the error is a certificate error the settings let the user
-  // accept; yes is logged with retryLine and kept for the rest of the run.
-  bool AcceptCertificate(int errCode, const std::string& errText, const char* retryLine);
-
- public:
-  // How the work on an entry goes on after a failed call: on the dialog's
-  // thread the certificate question is asked; a worker notes that it is due.
-  class ICertificateRetry {
-   public:
-    virtual ~ICertificateRetry() = default;
-    // true: make the call again.
-    virtual bool Retry(int errCode, const std::string& errText, const char* retryLine) = 0;
-  };
-
- private:
+  int WithCertificateRetry(const std::function<int()>& call, const int& errCode, const std::string& errText,
+                           const char* retryLine);
+  // A call with the certificate rule around it: WithCertificateRetry on the
+  // dialog's thread; on a lane the question is only noted as due.
+  using CallWithRetry = std::function<int(const std::function<int()>& call, const int& errCode,
+                                          const std::string& errText, const char* retryLine)>;
   // The server query (when the list lacks time or size), the decision and
   // the download of one entry, with their log lines and rows; 0 when the
   // entry failed and it counts (not PASS), else 1.
   int WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisplay& display, std::string& message,
-                  ICertificateRetry& retry);
+                  const CallWithRetry& retry);
   // The loop over the entries one at a time (PARALLEL_CONNECTIONS 1).
   int DownloadEntriesInTurn(int total);
   // The loop with the entries' work on lanes; rows, lines and bars on the

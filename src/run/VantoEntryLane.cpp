@@ -51,6 +51,6 @@ int CVantoEntryLane::GetListEntryInfo(ServerFileInfo& info, int32_t& errCode, st
   return ::GetServerFileInfo(m_http, *m_pDisplay, info, errCode, errText);
 }
 
-int CVantoEntryLane::IsFileToDownload(const FileItem& item) {
-  return ::IsFileToDownload(item, m_http.Cfg(), m_pListings);
+int CVantoEntryLane::CheckDownloadAndSettleBackup(const FileItem& item) {
+  return ::CheckDownloadAndSettleBackup(item, m_http.Cfg(), m_pListings);
 }

@@ -24,7 +24,7 @@ class CVantoEntryLane : public IEntryLane {
                           int32_t& chunkedFlag, int32_t& gzipFlag, int& errCode, std::string& errText) override;
   int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                 std::string& errText) override;
-  int IsFileToDownload(const FileItem& item) override;
+  int CheckDownloadAndSettleBackup(const FileItem& item) override;
   // The file information of a list entry, as the list reading asks for it
   // (its certificate question goes to the display of BeginEntry).
   int GetListEntryInfo(ServerFileInfo& info, int32_t& errCode, std::string& errText);

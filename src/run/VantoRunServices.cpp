@@ -94,8 +94,8 @@ int CVantoRunServices::GetFileListFromListFile() {
   return ::GetFileListFromListFile(m_lists, m_http.Cfg(), context);
 }
 
-int CVantoRunServices::IsFileToDownload(const FileItem& item) {
-  return ::IsFileToDownload(item, m_http.Cfg(), m_pFolderListings.get());
+int CVantoRunServices::CheckDownloadAndSettleBackup(const FileItem& item) {
+  return ::CheckDownloadAndSettleBackup(item, m_http.Cfg(), m_pFolderListings.get());
 }
 
 int CVantoRunServices::IsListFileDifferent(const FileItem& listItem) {

@@ -31,7 +31,7 @@ class CVantoRunServices : public IRunServices {
   bool IsCertificateError(int errCode) override;
   std::unique_ptr<IEntryLane> OpenEntryLane(const int32_t& stopFlag) override;
   int GetFileListFromListFile() override;
-  int IsFileToDownload(const FileItem& item) override;
+  int CheckDownloadAndSettleBackup(const FileItem& item) override;
   int IsListFileDifferent(const FileItem& listItem) override;
   int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
   bool ReopenSharedConnection(const char* agentName) override;

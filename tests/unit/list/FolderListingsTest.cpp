@@ -154,18 +154,18 @@ TEST(FolderListingsDecision, DecidesExactlyAsTheFileSystemDoes) {
     LayOut(listed, state);
     CFolderListings listings;
     LogCapture directLog;
-    const int expected = IsFileToDownload(EntryIn(direct, state.sysFile), cfg);
+    const int expected = CheckDownloadAndSettleBackup(EntryIn(direct, state.sysFile), cfg);
     const std::string expectedLog = directLog.Text();
     LogCapture listedLog;
-    EXPECT_EQ(IsFileToDownload(EntryIn(listed, state.sysFile), cfg, &listings), expected) << state.what;
+    EXPECT_EQ(CheckDownloadAndSettleBackup(EntryIn(listed, state.sysFile), cfg, &listings), expected) << state.what;
     EXPECT_EQ(LinesWithoutTimes(listedLog.Text(), listed.path()), LinesWithoutTimes(expectedLog, direct.path()))
         << state.what;
     EXPECT_EQ(Contents(listed.Child("a.dll")), Contents(direct.Child("a.dll"))) << state.what;
     EXPECT_EQ(Contents(listed.Child("a.dll.dll")), Contents(direct.Child("a.dll.dll"))) << state.what;
     // The answer came from the reading, yet a second question sees what the
     // first one changed.
-    EXPECT_EQ(IsFileToDownload(EntryIn(listed, state.sysFile), cfg, &listings),
-              IsFileToDownload(EntryIn(direct, state.sysFile), cfg))
+    EXPECT_EQ(CheckDownloadAndSettleBackup(EntryIn(listed, state.sysFile), cfg, &listings),
+              CheckDownloadAndSettleBackup(EntryIn(direct, state.sysFile), cfg))
         << state.what << " (asked again)";
   }
 }

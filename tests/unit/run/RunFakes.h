@@ -100,7 +100,7 @@ struct ServerEntry {
   std::string listSize;
   int queryResult = 0;
   int downloadResult = 0;
-  int needsDownload = 1;  // IsFileToDownload
+  int needsDownload = 1;  // CheckDownloadAndSettleBackup
 };
 
 class CScriptedServer : public IRunServices {
@@ -126,9 +126,9 @@ class CScriptedServer : public IRunServices {
       std::lock_guard<std::mutex> guard(m_server.laneLock);
       return m_server.DownloadOneFileFromServer(item, dateFlag, progressFlag, errCode, errText);
     }
-    int IsFileToDownload(const FileItem& item) override {
+    int CheckDownloadAndSettleBackup(const FileItem& item) override {
       std::lock_guard<std::mutex> guard(m_server.laneLock);
-      return m_server.IsFileToDownload(item);
+      return m_server.CheckDownloadAndSettleBackup(item);
     }
 
    private:
@@ -196,7 +196,7 @@ class CScriptedServer : public IRunServices {
     }
     return static_cast<int>(entries.size());
   }
-  int IsFileToDownload(const FileItem& item) override {
+  int CheckDownloadAndSettleBackup(const FileItem& item) override {
     for (const ServerEntry& e : entries)
       if (e.path == item.m_strFilePath) return e.needsDownload;
     return 1;
