@@ -15,8 +15,10 @@ class IRunDisplay;
 UniqueHandle GetProcessHandleByShellExecute(const std::string& program, const std::string& parameters);
 
 // 0 started (and, with wait not 0, ended), 1 not started. The wait blocks
-// without dispatching window messages.
-int16_t StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait);
+// without dispatching window messages. After a wait, exitCode (when given)
+// receives the program's exit code (STILL_ACTIVE when the wait failed).
+int16_t StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait,
+                                   unsigned long* exitCode = nullptr);
 
 // 0 started and ended, or the wait was given up because stopFlag became 1
 // (the program keeps running); 1 not started. While waiting, the window stays
@@ -28,3 +30,14 @@ int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const
 // or folder pass none. The shell's result: above 32 when the file was
 // started. Nothing is waited for.
 intptr_t ShellOpen(const std::string& file, const std::string& parameters, const std::string& folder, int show);
+// The same through ShellExecuteExA, keeping the started process (empty
+// when the shell handed the file on without one).
+intptr_t ShellOpenProcess(const std::string& file, const std::string& parameters, const std::string& folder, int show,
+                          UniqueHandle& process);
+
+enum class ProcessWaitEnd { Ended, Stopped, TimedOut, Failed };
+// Waits for a process to end, at most timeoutMs, dispatching one waiting
+// window message per wake-up and giving up as soon as stopFlag is 1. Ended:
+// exitCode holds the process's exit code.
+ProcessWaitEnd WaitForProcessEnd(HANDLE process, IRunDisplay& display, const int32_t& stopFlag,
+                                 unsigned long timeoutMs, unsigned long& exitCode);

@@ -97,8 +97,8 @@ int CWinRegistrationPlatform::ProcessRegistryFileByLoadLibrary(const FileItem* i
 }
 
 int CWinRegistrationPlatform::StartExeFileByShellExecute(const std::string& program, const std::string& parameters,
-                                                         int wait) {
-  const int r = ::StartExeFileByShellExecute(program, parameters, wait);
+                                                         int wait, unsigned long& exitCode) {
+  const int r = ::StartExeFileByShellExecute(program, parameters, wait, &exitCode);
   if (r != 0) KeepLastError();
   return r;
 }

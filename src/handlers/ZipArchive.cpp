@@ -1,5 +1,6 @@
 #include "handlers/ZipArchive.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -21,6 +22,22 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// Every member has a central directory header of at least this many bytes.
+constexpr uint64_t kCentralHeaderSize = 46;
+
+uint64_t FileSizeOf(const std::string& path) {
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
+  if (!file) return 0;
+#ifdef _WIN32
+  if (_fseeki64(file.get(), 0, SEEK_END) != 0) return 0;
+  const long long size = _ftelli64(file.get());
+#else
+  if (fseeko(file.get(), 0, SEEK_END) != 0) return 0;
+  const long long size = ftello(file.get());
+#endif
+  return size > 0 ? static_cast<uint64_t>(size) : 0;
+}
 
 // An archive without members: nothing but the end record (and its comment).
 bool IsEmptyArchive(const std::string& path) {
@@ -68,6 +85,12 @@ bool CZipArchive::OpenZip(const std::string& path) {
   }
   unz_global_info64 info = {};
   if (unzGetGlobalInfo64(handle, &info) != UNZ_OK) {
+    unzClose(handle);
+    return false;
+  }
+  // A zip64 end record can claim any count: one the file cannot hold (or an
+  // int cannot) is refused, never narrowed into a count the loop skips.
+  if (info.number_entry > static_cast<uint64_t>(INT_MAX) || info.number_entry > FileSizeOf(path) / kCentralHeaderSize) {
     unzClose(handle);
     return false;
   }

@@ -24,7 +24,8 @@ class CZipArchive {
   CZipArchive(const CZipArchive&) = delete;
   CZipArchive& operator=(const CZipArchive&) = delete;
 
-  // false when the file cannot be opened or is no zip archive.
+  // false when the file cannot be opened, is no zip archive, or claims more
+  // members than it could describe.
   bool OpenZip(const std::string& path);
   bool IsOpen() const { return m_handle != nullptr || m_bEmptyArchive; }
   // Members the archive's directory announces; 0 when not open.

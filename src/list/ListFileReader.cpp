@@ -115,6 +115,12 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
         g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(1) Line : %s", piece.text.c_str());
       accept = true;
     }
+    if (!accept && context.isPendingWork && context.isPendingWork(*item)) {
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Pending Work Of An Earlier Run : %s",
+                      piece.text.c_str());
+      accept = true;
+    }
     if (!accept) continue;
 
     switch (item->m_nFileType) {

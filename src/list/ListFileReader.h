@@ -22,6 +22,9 @@ struct ListReadContext {
   std::string windowsDir;  // m_strWindowsDir
   IRunDisplay* display = nullptr;
   ServerFileInfoQuery queryServerFileInfo;
+  // Work an earlier run left undone: such an entry is taken on even when
+  // its file is current, so that its handler gets it.
+  std::function<bool(const FileItem& item)> isPendingWork;
 };
 
 // Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME; EXCLUDE_DIRS and

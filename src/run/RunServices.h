@@ -5,6 +5,7 @@
 #include <string>
 
 #include "list/FileItem.h"
+#include "run/PendingWork.h"
 
 class IRunServices {
  public:
@@ -23,8 +24,9 @@ class IRunServices {
   virtual bool IsCertificateError(int errCode) = 0;
 
   // Reads the downloaded list file into the lists; entries on the download
-  // list, or negative when the file cannot be read.
-  virtual int GetFileListFromListFile() = 0;
+  // list, or negative when the file cannot be read. An entry the pending
+  // work names goes on the download list even when it is current.
+  virtual int GetFileListFromListFile(const CPendingWork& pending) = 0;
   // 1 fetch, 0 current.
   virtual int IsFileToDownload(const FileItem& item) = 0;
   // 1 the server's list differs from the one last processed, 0 same.
@@ -36,18 +38,23 @@ class IRunServices {
   // each step with the run's prefix; false when no connection resulted.
   virtual bool ReopenSharedConnection(const char* agentName) = 0;
 
-  // First start only: the per-user browser setting the handlers rely on.
-  virtual void UpdateRegisterKeyValue() {}
+  // The pending-work record beside the local list file of listItem: an
+  // absent or unreadable record is empty; saving an empty one removes it.
+  // false when the record could not be written (logged).
+  virtual CPendingWork LoadPendingWork(const FileItem& listItem) = 0;
+  virtual bool SavePendingWork(const FileItem& listItem, const CPendingWork& work) = 0;
 
-  // Kind handlers; a negative result is a failure. Until a handler exists
-  // it has nothing to do and reports success.
-  virtual int HandleExecuteTypeFiles() { return 0; }
-  virtual int HandleZipTypeFiles(int /*showFlag*/) { return 0; }
-  virtual int HandleRegistryTypeFiles() { return 0; }
+  // First start only: the per-user browser setting the handlers rely on.
+  virtual void UpdateRegisterKeyValue() = 0;
+
+  // Kind handlers; a negative result is a failure.
+  virtual int HandleExecuteTypeFiles() = 0;
+  virtual int HandleZipTypeFiles(int showFlag) = 0;
+  virtual int HandleRegistryTypeFiles() = 0;
   // fromRegList: RegFileItemList (ALL_REG_FLAG 1), else DownFileItemList.
-  virtual int HandleRegisterTypeFilesByRegSvr32(bool /*fromRegList*/, int /*showFlag*/) { return 0; }
-  virtual int HandleRegisterTypeFilesByRegAsm(int /*showFlag*/) { return 0; }
-  virtual int HandleDeleteTypeFiles() { return 0; }
-  virtual int HandleFontTypeFiles() { return 0; }
-  virtual int HandleZipRegTypeFiles(int /*showFlag*/) { return 0; }
+  virtual int HandleRegisterTypeFilesByRegSvr32(bool fromRegList, int showFlag) = 0;
+  virtual int HandleRegisterTypeFilesByRegAsm(int showFlag) = 0;
+  virtual int HandleDeleteTypeFiles() = 0;
+  virtual int HandleFontTypeFiles() = 0;
+  virtual int HandleZipRegTypeFiles(int showFlag) = 0;
 };

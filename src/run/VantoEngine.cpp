@@ -128,13 +128,22 @@ void CVantoEngine::Run(int wParam, int lParam) {
   const int r = IsAlreadyLastVersion();
   Log(LOG_INFO, "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() RetVal = %d", r);
   if (r == 1) {
+    // Nothing to fetch: the handlers of every-run kinds still act, and what
+    // they fail is reported as on a run that fetched; the list is stamped
+    // only when they all succeeded, so that the next run tries again.
     const CVantoCfg& cfg = *m_ctx.pCfg;
-    m_services.CopyServerListFileToLocalListFile(*m_ctx.pListFileItem);
-    if (cfg.ALL_REG_FLAG == 1) m_services.HandleRegisterTypeFilesByRegSvr32(true, 1);
+    int success = 1;
+    if (cfg.ALL_REG_FLAG == 1 && m_services.HandleRegisterTypeFilesByRegSvr32(true, 1) < 0) success = 0;
     m_services.HandleExecuteTypeFiles();
-    m_services.HandleRegisterTypeFilesByRegAsm(1);
-    m_services.HandleFontTypeFiles();
-    completeWParam = 1;
+    if (m_services.HandleRegisterTypeFilesByRegAsm(1) < 0) success = 0;
+    if (m_services.HandleFontTypeFiles() < 0) success = 0;
+    if (success == 1) {
+      m_services.CopyServerListFileToLocalListFile(*m_ctx.pListFileItem);
+      completeWParam = 1;
+    } else {
+      Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> nAllSequenceSuccessFlag = %d", success);
+      completeWParam = EndWithFailures();
+    }
   } else if (r < 0) {
     Log(LOG_ERROR,
         "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() Fail, RetVal = %d, Set g_nResult = VANTO_FATAL_ERROR", r);
@@ -146,14 +155,17 @@ void CVantoEngine::Run(int wParam, int lParam) {
     // Each step runs only while no stop was requested.
     auto go = [this] { return m_nRequestStopFlag == 0; };
     if (go() && DownloadFilesInListFromServer() < 1) success = 0;
+    // Also after a stop: what was fetched is owed its installing.
+    RecordPendingWork();
     if (go()) m_services.HandleExecuteTypeFiles();
-    if (go() && m_services.HandleZipTypeFiles(1) < 0) success = 0;
-    if (go() && m_services.HandleRegistryTypeFiles() < 0) success = 0;
-    if (go() && m_services.HandleRegisterTypeFilesByRegSvr32(cfg.ALL_REG_FLAG == 1, 1) < 0) success = 0;
-    if (go() && m_services.HandleRegisterTypeFilesByRegAsm(1) < 0) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_ZIP, m_services.HandleZipTypeFiles(1))) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_REF, m_services.HandleRegistryTypeFiles())) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_REG, m_services.HandleRegisterTypeFilesByRegSvr32(cfg.ALL_REG_FLAG == 1, 1)))
+      success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_ASM, m_services.HandleRegisterTypeFilesByRegAsm(1))) success = 0;
     if (go()) m_services.HandleDeleteTypeFiles();
     if (go() && m_services.HandleFontTypeFiles() < 0) success = 0;
-    if (go() && m_services.HandleZipRegTypeFiles(1) < 0) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_ZRG, m_services.HandleZipRegTypeFiles(1))) success = 0;
 
     m_dialog.ShowStepMessage("");
     Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Register Download Info Complete....");
@@ -169,27 +181,57 @@ void CVantoEngine::Run(int wParam, int lParam) {
       m_strMsg = "프로그램 다운로드 완료";
       m_dialog.AddListMessage(LIST_ROW_INFO, m_strMsg);
     } else {
-      m_strMsg = BPDownloadFlag() == 1 ? "BP 서버에서 일부 프로그램 파일 다운로드 실패" : "일부 프로그램 파일 다운로드 실패";
-      ErrorRow(m_strMsg);
-      if (BPDownloadFlag() == 1) {
-        completeWParam = 3;
-        g_nResult = VANTO_PARTIAL_FAILURE;
-      } else {
-        m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
-                   "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
-        if (m_dialog.AskUser(m_strMsg, "Warning", RUN_ASK_YESNO | RUN_ASK_ICON_QUESTION) == RUN_ANSWER_YES) {
-          completeWParam = 0;
-          g_nResult = VANTO_SUCCESS;
-        } else {
-          completeWParam = 3;
-          g_nResult = VANTO_PARTIAL_FAILURE;
-        }
-      }
+      completeWParam = EndWithFailures();
     }
   }
   if (r >= 0) Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, %d", completeWParam, 0);
   Log(LOG_INFO, "%s", kRunEndLine);
   m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completeWParam, 0);
+}
+
+int CVantoEngine::EndWithFailures() {
+  m_strMsg = BPDownloadFlag() == 1 ? "BP 서버에서 일부 프로그램 파일 다운로드 실패" : "일부 프로그램 파일 다운로드 실패";
+  ErrorRow(m_strMsg);
+  if (BPDownloadFlag() == 1) {
+    g_nResult = VANTO_PARTIAL_FAILURE;
+    return 3;
+  }
+  m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
+             "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
+  if (m_dialog.AskUser(m_strMsg, "Warning", RUN_ASK_YESNO | RUN_ASK_ICON_QUESTION) == RUN_ANSWER_YES) {
+    g_nResult = VANTO_SUCCESS;
+    return 0;
+  }
+  g_nResult = VANTO_PARTIAL_FAILURE;
+  return 3;
+}
+
+void CVantoEngine::RecordPendingWork() {
+  // The copies now carry this run's download outcome.
+  CarryDownloadOutcome(*m_ctx.pLists);
+  const CFileItemLists& lists = *m_ctx.pLists;
+  const bool regFromDownList = m_ctx.pCfg->ALL_REG_FLAG != 1;  // else every run registers them all
+  bool changed = false;
+  auto addFetched = [&](const FileItemList& list, int32_t kind) {
+    for (const std::unique_ptr<FileItem>& item : list)
+      if (item->m_nFileType == kind && item->m_nDownFlag == 1 && m_pendingWork.Add(kind, item->m_strLocalPath))
+        changed = true;
+  };
+  addFetched(lists.ZipFileItemList, FILE_KIND_ZIP);
+  addFetched(lists.DownFileItemList, FILE_KIND_REF);
+  if (regFromDownList) addFetched(lists.DownFileItemList, FILE_KIND_REG);
+  addFetched(lists.RegAsmFileItemList, FILE_KIND_ASM);
+  addFetched(lists.ZipRegFileItemList, FILE_KIND_ZRG);
+  if (changed) {
+    Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Pending Work Recorded, Count = %d", m_pendingWork.Count());
+    m_services.SavePendingWork(*m_ctx.pListFileItem, m_pendingWork);
+  }
+}
+
+bool CVantoEngine::HandlerFinished(int32_t kind, int result) {
+  if (result < 0) return false;
+  if (m_pendingWork.ClearKind(kind)) m_services.SavePendingWork(*m_ctx.pListFileItem, m_pendingWork);
+  return true;
 }
 
 int CVantoEngine::IsAlreadyLastVersion() {
@@ -216,7 +258,12 @@ int CVantoEngine::IsAlreadyLastVersion() {
     return -1;
   }
 
-  if (cfg.CHECK_LIST_FILE_FLAG == 1 && m_services.IsListFileDifferent(listItem) == 0) {
+  // Work an earlier run left undone keeps the list from counting as done.
+  m_pendingWork = m_services.LoadPendingWork(listItem);
+  if (!m_pendingWork.Empty())
+    Log(LOG_INFO, "CVantoExeDlg::IsAlreadyLastVersion> Pending Work Of An Earlier Run, Count = %d",
+        m_pendingWork.Count());
+  if (cfg.CHECK_LIST_FILE_FLAG == 1 && m_pendingWork.Empty() && m_services.IsListFileDifferent(listItem) == 0) {
     Log(LOG_INFO, "CVantoExeDlg::IsAlreadyLastVersion> Already Last Version.");
     return 1;
   }
@@ -238,7 +285,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
   listItem.m_nDownFlag = 1;
   m_dialog.ShowStepMessage("다운로드 대상 파일 확인중...");
 
-  const int n = m_services.GetFileListFromListFile();
+  const int n = m_services.GetFileListFromListFile(m_pendingWork);
   Log(LOG_DEBUG, "CVantoExeDlg::IsAlreadyLastVersion> GetFileListFromListFile(), RetVal = %d", n);
   if (n < 0) {
     Log(LOG_DEBUG, "CVantoExeDlg::IsAlreadyLastVersion> Fail To Get Master File List, RetVal = %d", n);
@@ -248,6 +295,8 @@ int CVantoEngine::IsAlreadyLastVersion() {
     m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
     return -2;
   }
+  // Only what the published list still names is ever installed.
+  if (m_pendingWork.KeepListed(m_ctx.pLists->DownFileItemList)) m_services.SavePendingWork(listItem, m_pendingWork);
   return n > 0 ? 0 : 1;
 }
 

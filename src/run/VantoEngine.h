@@ -8,6 +8,7 @@
 
 #include "list/FileItem.h"
 #include "list/FileItemLists.h"
+#include "run/PendingWork.h"
 
 class CVantoCfg;
 class IRunDialog;
@@ -55,6 +56,16 @@ class CVantoEngine {
   // The body of OnRequestStart.
   void Run(int wParam, int lParam);
   void SwitchToMainServer();
+  // The run's end when handlers failed: the error row, then result 3 on the
+  // BP server or the user's answer; the WPARAM to post.
+  int EndWithFailures();
+  // After the download loop: the pending work of earlier runs together
+  // with every entry a handler is about to install, saved before the first
+  // handler starts.
+  void RecordPendingWork();
+  // A handler of kind finished with result: on success its entries leave
+  // the record. false when it failed.
+  bool HandlerFinished(int32_t kind, int result);
   // Repeats a failed call once when the user accepts a certificate error.
   template <typename Call>
   int WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine);
@@ -68,4 +79,5 @@ class CVantoEngine {
   int32_t m_nLocalBPFlag = 0;
   int32_t m_nLocalCertFlag = 0;
   bool m_bRunActive = false;  // inside OnRequestStart
+  CPendingWork m_pendingWork;  // read by IsAlreadyLastVersion
 };

@@ -10,7 +10,9 @@
 #include "list/ListFileReader.h"
 #include "handlers/LockdownValue.h"
 #include "list/ListStamp.h"
+#include "run/PendingWorkFile.h"
 #include "run/ServerFileInfoSeam.h"
+#include "util/LogIfOpen.h"
 #include "list/UpdateDecision.h"
 #include "run/VantoEngine.h"
 #include "handlers/ZipExtraction.h"
@@ -66,8 +68,12 @@ int CVantoRunServices::DownloadOneFileFromServer(FileItem& item, int dateFlag, i
 
 bool CVantoRunServices::IsCertificateError(int errCode) { return ::IsCertificateError(errCode); }
 
-int CVantoRunServices::GetFileListFromListFile() {
+int CVantoRunServices::GetFileListFromListFile(const CPendingWork& pending) {
   ListReadContext context;
+  if (!pending.Empty())
+    context.isPendingWork = [&pending](const FileItem& item) {
+      return pending.Contains(item.m_nFileType, item.m_strLocalPath);
+    };
   context.specialDirs = m_specialDirs;
   context.systemDir = m_strSystemDir;
   context.windowsDir = m_strWindowsDir;
@@ -91,6 +97,19 @@ int CVantoRunServices::CopyServerListFileToLocalListFile(const FileItem& listIte
 bool CVantoRunServices::ReopenSharedConnection(const char* agentName) {
   m_http.ReplaceShared(agentName, "CVantoExeDlg::OnRequestStart> ");
   return m_http.Connection() != nullptr;
+}
+
+CPendingWork CVantoRunServices::LoadPendingWork(const FileItem& listItem) {
+  return ReadPendingWorkFile(PendingWorkPathOf(listItem.m_strLocalPath));
+}
+
+bool CVantoRunServices::SavePendingWork(const FileItem& listItem, const CPendingWork& work) {
+  const std::string path = PendingWorkPathOf(listItem.m_strLocalPath);
+  unsigned long error = 0;
+  if (WritePendingWorkFile(path, work, error)) return true;
+  LogIfOpen(LOG_ERROR, "CVantoExeDlg::OnRequestStart> Pending Work Record Not Written(%s), ErrCode = %d", path.c_str(),
+            static_cast<int>(error));
+  return false;
 }
 
 std::string& CVantoRunServices::RunMessage() { return m_pEngine ? m_pEngine->m_strMsg : m_strScratchMsg; }
@@ -129,7 +148,7 @@ int CVantoRunServices::HandleExecuteTypeFiles() {
 }
 
 int CVantoRunServices::HandleRegistryTypeFiles() {
-  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display);
+  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display, StopFlag());
 }
 
 int CVantoRunServices::HandleDeleteTypeFiles() { return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display); }

@@ -27,11 +27,13 @@ class CVantoRunServices : public IRunServices {
   int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                 std::string& errText) override;
   bool IsCertificateError(int errCode) override;
-  int GetFileListFromListFile() override;
+  int GetFileListFromListFile(const CPendingWork& pending) override;
   int IsFileToDownload(const FileItem& item) override;
   int IsListFileDifferent(const FileItem& listItem) override;
   int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
   bool ReopenSharedConnection(const char* agentName) override;
+  CPendingWork LoadPendingWork(const FileItem& listItem) override;
+  bool SavePendingWork(const FileItem& listItem, const CPendingWork& work) override;
 
   // Registration and archives.
   int HandleZipTypeFiles(int showFlag) override;

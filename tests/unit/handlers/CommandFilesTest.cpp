@@ -189,7 +189,7 @@ TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {
   Add(m_items, FILE_KIND_REF, good);
   Add(m_items, FILE_KIND_REF, bad);
   Add(m_items, FILE_KIND_REF, stale).m_nDownFlag = 0;  // neither imported nor deleted
-  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, FailingImport), -1);
+  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, m_stop, FailingImport), -1);
   EXPECT_TRUE(FileExists(good));
   EXPECT_FALSE(FileExists(bad));
   EXPECT_TRUE(FileExists(stale));
@@ -197,7 +197,27 @@ TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {
   EXPECT_EQ(m_display.m_steps, (std::vector<std::string>{"레지스트리 파일 처리중..."}));
   m_items.pop_back();
   m_items.erase(m_items.begin() + 1);
-  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, FailingImport), 0);
+  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, m_stop, FailingImport), 0);
+}
+
+// After Stop the remaining files are neither imported nor deleted: the next
+// run imports them. A wait given up for Stop keeps the file too.
+TEST_F(CommandFilesTest, RegistryFilesAfterStopWaitForTheNextRun) {
+  const std::string first = m_dir.Child("first.reg");
+  const std::string second = m_dir.Child("second.reg");
+  for (const std::string& path : {first, second}) ASSERT_TRUE(WriteWholeFile(path, "REGEDIT4\r\n"));
+  Add(m_items, FILE_KIND_REF, first);
+  Add(m_items, FILE_KIND_REF, second);
+  std::vector<std::string> imported;
+  const RegistryFileImport stoppedDuringTheWait = [&](const FileItem& item) {
+    imported.push_back(item.m_strLocalPath);
+    m_stop = 1;
+    return 0;
+  };
+  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, m_stop, stoppedDuringTheWait), -1);
+  EXPECT_EQ(imported, std::vector<std::string>{first});
+  EXPECT_TRUE(FileExists(first));
+  EXPECT_TRUE(FileExists(second));
 }
 
 TEST_F(CommandFilesTest, RegistryFileImportedSilentlyFromAFolderWithABlank) {
@@ -209,13 +229,14 @@ TEST_F(CommandFilesTest, RegistryFileImportedSilentlyFromAFolderWithABlank) {
       file, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + reg.path() + "\\Imported]\r\n\"Name\"=\"가나다\"\r\n\r\n"));
   FileItem item;
   item.m_strLocalPath = file;
-  EXPECT_EQ(ProcessRegistryFile(item), 1);
+  EXPECT_EQ(ProcessRegistryFile(item, m_display, m_stop), 1);
   EXPECT_TRUE(m_log.Contains("[DEBUG] CSyncEngine::ProcessRegistryFile> Cmd Str : regedit -s " + file + " "));
   EXPECT_TRUE(m_log.Contains("[DEBUG] CSyncEngine::ProcessRegistryFile> " + file + " Success To Regist File."));
   std::string text;
-  // The registry editor is not waited for.
-  EXPECT_TRUE(WaitFor([&] { return reg.ReadText("Imported", "Name", &text); }, 30));
+  // The registry editor was waited for: the value is there already.
+  EXPECT_TRUE(reg.ReadText("Imported", "Name", &text));
   EXPECT_EQ(text, "가나다");
+  EXPECT_GT(m_display.m_pumps.size(), 0u);
 }
 
 TEST_F(CommandFilesTest, CommandFileRunsThroughTheShell) {

@@ -109,3 +109,39 @@ TEST_F(ZipExtractionTest, HandlerDeletesOnlyTheArchivesThatFailed) {
   EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::HandleZipTypeFiles> Zip file item is 0."));
 }
 }  // namespace
+
+// A zip64 end record claiming 2^31 members: narrowed to an int the count
+// was negative, no member was read and the archive passed as extracted.
+TEST_F(ZipExtractionTest, ACountTheArchiveCannotHoldIsRefused) {
+  auto put = [](std::string& out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  std::string bytes = "PK\x03\x04";
+  put(bytes, 0x06064b50, 4);  // zip64 end of central directory record
+  put(bytes, 44, 8);
+  put(bytes, 45, 2);
+  put(bytes, 45, 2);
+  put(bytes, 0, 4);
+  put(bytes, 0, 4);
+  put(bytes, 1ull << 31, 8);  // members on this disk
+  put(bytes, 1ull << 31, 8);  // members in all
+  put(bytes, 0, 8);           // directory size
+  put(bytes, 0, 8);           // directory offset
+  put(bytes, 0x07064b50, 4);  // its locator
+  put(bytes, 0, 4);
+  put(bytes, 4, 8);
+  put(bytes, 1, 4);
+  put(bytes, 0x06054b50, 4);  // end of central directory record
+  put(bytes, 0, 4);
+  put(bytes, 0xFFFFFFFF, 4);
+  put(bytes, 0xFFFFFFFF, 4);
+  put(bytes, 0xFFFFFFFF, 4);
+  put(bytes, 0, 2);
+  FileItemList list;
+  list.push_back(Archive("claims.zip", bytes));
+  FakeRunDisplay display;
+  EXPECT_EQ(ProcessZipFile(*list[0], nullptr), -1);
+  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessZipFile> Can't Open Zip File"));
+  EXPECT_EQ(HandleZipTypeFiles(list, 1, display), -1);
+  EXPECT_EQ(Read("claims.zip"), "(missing)") << "deleted, so that the next run fetches it again";
+}

@@ -215,3 +215,22 @@ TEST_F(ListFileReaderTest, OutOfMemoryIsADamagedList) {
   EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::GetFileListFileFromFile> Out of memory reading " +
                              m_dir.Child("list.txt")));
 }
+
+// Work an earlier run left undone: current entries the pending work names go
+// on the down list (with their handler copies); other current ones do not.
+TEST_F(ListFileReaderTest, PendingWorkTakesCurrentEntriesOn) {
+  for (const char* name : {"a.zip", "b.zip", "c.reg"}) {
+    WriteCurrent(name);
+    Serve(name);
+  }
+  WriteList("a.zip,,,ZIP\nb.zip,,,ZIP\nc.reg,,,REF\n");
+  const std::string pendingZip = m_dir.Child("a.zip");
+  m_context.isPendingWork = [&](const FileItem& item) {
+    return (item.m_nFileType == FILE_KIND_ZIP && item.m_strLocalPath == pendingZip) ||
+           item.m_nFileType == FILE_KIND_REF;
+  };
+  EXPECT_EQ(Read(), 2);
+  EXPECT_EQ(Paths(m_lists.DownFileItemList), (Names{"a.zip", "c.reg"}));
+  EXPECT_EQ(Paths(m_lists.ZipFileItemList), (Names{"a.zip"}));
+  EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::GetFileListFileFromFile> Pending Work Of An Earlier Run : a.zip,,,ZIP"));
+}

@@ -141,8 +141,11 @@ class CScriptedServer : public IRunServices {
     return -2;
   }
   bool IsCertificateError(int code) override { return code == 12045 || code == 12037; }
-  int GetFileListFromListFile() override {
+  // Every entry goes on the down list (the decision is the list reading's);
+  // copies as the list reading makes them.
+  int GetFileListFromListFile(const CPendingWork& pending) override {
     calls.push_back("GetFileListFromListFile");
+    pendingSeenByRead = pending.Count();
     if (listReadResult < 0) return listReadResult;
     for (const ServerEntry& e : entries) {
       auto item = std::make_unique<FileItem>();
@@ -152,9 +155,22 @@ class CScriptedServer : public IRunServices {
       item->m_nPassFlag = e.passFlag;
       item->m_strModifyTime = e.listTime;
       item->m_strFileSize = e.listSize;
+      switch (e.kind) {
+        case FILE_KIND_ZIP: m_lists.ZipFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        case FILE_KIND_ASM: m_lists.RegAsmFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        case FILE_KIND_ZRG: m_lists.ZipRegFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        case FILE_KIND_FNT: m_lists.FntFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        default: break;
+      }
       m_lists.DownFileItemList.push_back(std::move(item));
     }
     return static_cast<int>(entries.size());
+  }
+  CPendingWork LoadPendingWork(const FileItem&) override { return record; }
+  bool SavePendingWork(const FileItem&, const CPendingWork& work) override {
+    record = work;
+    savedRecords.push_back(work.Serialize());
+    return true;
   }
   int IsFileToDownload(const FileItem& item) override {
     for (const ServerEntry& e : entries)
@@ -210,6 +226,11 @@ class CScriptedServer : public IRunServices {
   std::vector<std::string> certErrorsLeft;  // paths whose next download fails with a certificate error
   std::function<void(FileItem&)> onDownload;
   std::vector<std::string> calls;
+  CPendingWork record;                    // the pending-work record on "disk"
+  std::vector<std::string> savedRecords;  // every save, in order
+  int pendingSeenByRead = -1;
+  // Called at each handler with the lists as the handler sees them.
+  std::function<void(const std::string& handler)> onHandler;
 
  private:
   const ServerEntry* Find(const std::string& url) const {
@@ -220,6 +241,7 @@ class CScriptedServer : public IRunServices {
   }
   int Handler(const std::string& name) {
     calls.push_back("H:" + name);
+    if (onHandler) onHandler(name);
     const auto it = handlerResults.find(name);
     return it == handlerResults.end() ? 0 : it->second;
   }

@@ -56,6 +56,15 @@ class VantoEngineTest : public ::testing::Test {
     }
   }
 
+  // A later run of the same program: the dialog's queue starts empty.
+  void RunAgain() {
+    dialog.posted.clear();
+    dialog.questions.clear();
+    completions.clear();
+    closed = false;
+    Run();
+  }
+
   void AddFiles(int n) {
     for (int i = 0; i < n; ++i) {
       ServerEntry e;
@@ -449,3 +458,139 @@ TEST_F(VantoEngineTest, DeletesTheListFileWhenAsked) {
   EXPECT_TRUE(closed);  // the deletion of a missing file does not disturb the end
 }
 }  // namespace
+
+namespace {
+// The handler calls of the fake by name, with the kind they install.
+struct HandlerCase {
+  const char* handler;
+  bool failsTheRun;
+};
+}  // namespace
+
+// A failing handler reaches the result code, the question and the stamp;
+// Execute and Delete results never do.
+TEST_F(VantoEngineTest, HandlerFailuresReachResultQuestionAndStamp) {
+  const HandlerCase cases[] = {{"Zip", true},    {"Registry", true}, {"RegSvr32:DownList", true}, {"RegAsm", true},
+                               {"Font", true},   {"ZipReg", true},   {"Execute", false},         {"Delete", false}};
+  for (const HandlerCase& c : cases) {
+    SCOPED_TRACE(c.handler);
+    server.calls.clear();
+    server.handlerResults = {{c.handler, -1}};
+    server.entries.clear();
+    AddFiles(1);
+    dialog.answers = {kNo};
+    RunAgain();
+    EXPECT_EQ(server.HandlerCalls().size(), 8u) << "a failure does not stop the later handlers";
+    EXPECT_EQ(g_nResult, c.failsTheRun ? VANTO_PARTIAL_FAILURE : VANTO_SUCCESS);
+    EXPECT_EQ(dialog.questions.size(), c.failsTheRun ? 1u : 0u);
+    EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), c.failsTheRun ? 0 : 1);
+    EXPECT_EQ(closed, !c.failsTheRun);
+  }
+}
+
+// Nothing to fetch: what the every-run handlers fail is reported too, and
+// the list is not stamped, so that the next run tries again.
+TEST_F(VantoEngineTest, CurrentRunReportsHandlerFailuresWithoutStamping) {
+  cfg.CHECK_LIST_FILE_FLAG = 1;
+  cfg.ALL_REG_FLAG = 1;
+  server.listDifferent = 0;
+  for (const char* handler : {"Font", "RegSvr32:RegList", "RegAsm"}) {
+    SCOPED_TRACE(handler);
+    server.calls.clear();
+    server.handlerResults = {{handler, -1}};
+    dialog.answers = {kNo};
+    RunAgain();
+    EXPECT_EQ(server.Count("Download:"), 0) << "nothing is fetched again";
+    EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 0);
+    EXPECT_EQ(g_nResult, VANTO_PARTIAL_FAILURE);
+    ASSERT_EQ(dialog.questions.size(), 1u);
+    EXPECT_EQ(dialog.questions[0].caption, "Warning");
+    EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "일부 프로그램 파일 다운로드 실패"));
+  }
+  // Succeeding, the current run stamps the list as before.
+  server.calls.clear();
+  server.handlerResults.clear();
+  RunAgain();
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 1);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+}
+
+// The handler copies carry what the download loop found: a PASS archive
+// missing on the server and an archive whose download failed are not
+// extracted (the old file is still on disk), a fetched one is.
+TEST_F(VantoEngineTest, HandlerCopiesCarryTheDownloadOutcome) {
+  for (const char* path : {"pkg/missing.zip", "pkg/failed.zip", "pkg/fetched.zip", "fonts/f.ttf"}) {
+    ServerEntry e;
+    e.path = path;
+    e.kind = std::string(path).rfind(".zip") != std::string::npos ? FILE_KIND_ZIP : FILE_KIND_FNT;
+    e.passFlag = 1;
+    server.entries.push_back(e);
+  }
+  server.entries[0].queryResult = -2;
+  server.entries[1].downloadResult = -6;
+  server.entries[3].downloadResult = -4;
+  std::vector<int32_t> zipFlags, fontFlags;
+  server.onHandler = [&](const std::string& handler) {
+    if (handler == "Zip")
+      for (const auto& item : lists.ZipFileItemList) zipFlags.push_back(item->m_nDownFlag);
+    if (handler == "Font")
+      for (const auto& item : lists.FntFileItemList) fontFlags.push_back(item->m_nDownFlag);
+  };
+  Run();
+  EXPECT_EQ(zipFlags, (std::vector<int32_t>{0, 0, 1}));
+  EXPECT_EQ(fontFlags, (std::vector<int32_t>{0}));
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS) << "only PASS entries failed";
+}
+
+// A run stopped during the first handler leaves its installing in the
+// record; the next run takes the record to the list reading, does the work
+// once and clears each kind as its handler finishes.
+TEST_F(VantoEngineTest, StoppedInstallingIsRecordedAndDoneByTheNextRun) {
+  const std::pair<const char*, int> files[] = {{"pkg/a.zip", FILE_KIND_ZIP},  {"cfg/a.reg", FILE_KIND_REF},
+                                               {"com/a.ocx", FILE_KIND_REG},  {"net/a.dll", FILE_KIND_ASM},
+                                               {"ctl/a.zip", FILE_KIND_ZRG},  {"bin/plain.dll", FILE_KIND_NORMAL},
+                                               {"fonts/a.ttf", FILE_KIND_FNT}};
+  for (const auto& [path, kind] : files) {
+    ServerEntry e;
+    e.path = path;
+    e.kind = kind;
+    server.entries.push_back(e);
+  }
+  server.onHandler = [this](const std::string& handler) {
+    if (handler == "Execute") Engine().m_nRequestStopFlag = 1;  // Stop during an EXE wait
+  };
+  Run();
+  EXPECT_EQ(server.HandlerCalls(), std::vector<std::string>{"Execute"});
+  EXPECT_EQ(g_nResult, VANTO_STOP_BY_USER);
+  ASSERT_EQ(server.savedRecords.size(), 1u) << "written once, before the handlers";
+  EXPECT_EQ(server.record.Count(), 5);
+  for (const auto& [path, kind] : files)
+    EXPECT_EQ(server.record.Contains(kind, std::string("C:\\T\\") + path), CPendingWork::IsRecordedKind(kind)) << path;
+
+  // The next run: the list reading sees the record; each handler's kind
+  // leaves it when the handler finished; a failed one stays.
+  server.onHandler = nullptr;
+  server.calls.clear();
+  server.savedRecords.clear();
+  server.handlerResults = {{"RegAsm", -1}};
+  dialog.answers = {kYes};
+  RunAgain();
+  EXPECT_EQ(server.pendingSeenByRead, 5);
+  EXPECT_EQ(server.HandlerCalls().size(), 8u);
+  ASSERT_EQ(server.record.Count(), 1);
+  EXPECT_EQ(server.record.Entries()[0].kind, FILE_KIND_ASM) << "a failed registration is tried again next time";
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);  // the user chose to go on
+
+  // With the list check on, pending work keeps an unchanged list from
+  // counting as done; an entry the list no longer names is dropped.
+  cfg.CHECK_LIST_FILE_FLAG = 1;
+  server.listDifferent = 0;
+  server.handlerResults.clear();
+  server.entries.erase(server.entries.begin() + 3);  // net/a.dll gone from the list
+  server.calls.clear();
+  RunAgain();
+  EXPECT_EQ(server.Count("IsListFileDifferent"), 0);
+  EXPECT_EQ(server.Count("GetFileListFromListFile"), 1);
+  EXPECT_TRUE(server.record.Empty());
+  EXPECT_EQ(server.savedRecords.back(), server.record.Serialize());
+}
