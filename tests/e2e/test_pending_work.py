@@ -99,7 +99,8 @@ class PendingWorkTest(vanto.PublishedCase):
 
         # During a program's wait, before every other handler.
         self.publish_version(2, extra=['bin/wait.exe,,,EXE|w=1/a="--sleep=60000"'])
-        self.publish("bin/wait.exe", open(harness.exe_path("vanto_recorder.exe"), "rb").read())
+        with open(harness.exe_path("vanto_recorder.exe"), "rb") as f:
+            self.publish("bin/wait.exe", f.read())
         self.start_run()
         deadline = time.monotonic() + 120
         while "wait.exe" not in " ".join(self.running(self.target).values()):
