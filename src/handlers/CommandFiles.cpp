@@ -15,22 +15,22 @@ int HandleExecuteTypeFiles(const FileItemList& cmdItems, IRunDisplay& display, c
   for (const std::unique_ptr<FileItem>& entry : cmdItems) {
     const FileItem& item = *entry;
     if (item.m_nFileType != FILE_KIND_EXE) continue;
-    int r = 0;
+    LaunchResult r = LAUNCH_STARTED;
     if (item.m_nWaitFlag != 0) {
       r = StartExeFileByShellExecuteAndWaitClose(item.m_strLocalPath, item.m_strArgument, display, stopFlag);
-      if (r != 0)
+      if (r != LAUNCH_STARTED)
         LogIfOpen(LOG_WARN,
                   "CVantoExeDlg::HandleExecuteTypeFiles> StartExeFileByShellExecuteAndWaitClose() Fail, RetVal = %d, "
                   "File = %s",
-                  r, item.m_strLocalPath.c_str());
+                  static_cast<int>(r), item.m_strLocalPath.c_str());
     } else {
       r = StartExeFileByShellExecute(item.m_strLocalPath, item.m_strArgument, 0);
-      if (r != 0)
+      if (r != LAUNCH_STARTED)
         LogIfOpen(LOG_WARN,
-                  "CVantoExeDlg::HandleExecuteTypeFiles> StartExeFileByShellExecute() Fail, RetVal = %d, File = %s", r,
-                  item.m_strLocalPath.c_str());
+                  "CVantoExeDlg::HandleExecuteTypeFiles> StartExeFileByShellExecute() Fail, RetVal = %d, File = %s",
+                  static_cast<int>(r), item.m_strLocalPath.c_str());
     }
-    if (r != 0) success = 0;
+    if (r != LAUNCH_STARTED) success = 0;
   }
   return success == 1 ? 0 : -1;
 }

@@ -10,6 +10,7 @@
 #ifdef _WIN32
 #include "iowin32.h"
 #endif
+#include "util/FileOwner.h"
 #include "util/TextConv.h"
 
 namespace {
@@ -18,10 +19,6 @@ constexpr size_t kBlockSize = 64 * 1024;
 
 unzFile Handle(void* handle) { return static_cast<unzFile>(handle); }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Every member has a central directory header of at least this many bytes.
 constexpr uint64_t kCentralHeaderSize = 46;

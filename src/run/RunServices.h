@@ -27,8 +27,8 @@ class IRunServices {
   // list, or negative when the file cannot be read. An entry the pending
   // work names goes on the download list even when it is current.
   virtual int GetFileListFromListFile(const CPendingWork& pending) = 0;
-  // 1 fetch, 0 current.
-  virtual int IsFileToDownload(const FileItem& item) = 0;
+  // 1 fetch, 0 current; settles a leftover backup of the entry's file.
+  virtual int CheckDownloadAndSettleBackup(const FileItem& item) = 0;
   // 1 the server's list differs from the one last processed, 0 same.
   virtual int IsListFileDifferent(const FileItem& listItem) = 0;
   virtual int CopyServerListFileToLocalListFile(const FileItem& listItem) = 0;

@@ -4,11 +4,13 @@
 // code. Talks to the window only through IRunDialog and to the server and
 // the list file only through IRunServices.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "list/FileItem.h"
 #include "list/FileItemLists.h"
 #include "run/PendingWork.h"
+#include "run/RunDialog.h"
 
 class CVantoCfg;
 class IRunDialog;
@@ -22,15 +24,6 @@ struct VantoRunContext {
   int32_t* pBPDownloadFlag = nullptr;   // m_nBPDownloadFlag
   int32_t* pCertIgnoreFlag = nullptr;   // m_nCertIgnoreFlag
 };
-
-// Message box types and answers (the values of the Windows message box).
-enum RunAskType : unsigned {
-  RUN_ASK_OK = 0x0,
-  RUN_ASK_YESNO = 0x4,
-  RUN_ASK_ICON_QUESTION = 0x20,
-  RUN_ASK_ICON_EXCLAMATION = 0x30,
-};
-constexpr int RUN_ANSWER_YES = 6;
 
 class CVantoEngine {
  public:
@@ -58,7 +51,7 @@ class CVantoEngine {
   void SwitchToMainServer();
   // The run's end when handlers failed: the error row, then result 3 on the
   // BP server or the user's answer; the WPARAM to post.
-  int EndWithFailures();
+  RunCompletion EndWithFailures();
   // After the download loop: the pending work of earlier runs together
   // with every entry a handler is about to install, saved before the first
   // handler starts.
@@ -67,8 +60,8 @@ class CVantoEngine {
   // the record. false when it failed.
   bool HandlerFinished(int32_t kind, int result);
   // Repeats a failed call once when the user accepts a certificate error.
-  template <typename Call>
-  int WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine);
+  int WithCertificateRetry(const std::function<int()>& call, const int& errCode, const std::string& errText,
+                           const char* retryLine);
   void ErrorRow(const std::string& text);
   bool HasApp() const { return m_ctx.pCfg && m_ctx.pLists && m_ctx.pListFileItem; }
   int32_t& BPDownloadFlag() { return *m_ctx.pBPDownloadFlag; }
