@@ -52,10 +52,10 @@ int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display) {
   return 0;
 }
 
-int ProcessRegistryFile(const FileItem& item) {
+int ProcessRegistryFile(const FileItem& item, const std::string& windowsDir) {
   const char kPrefix[] = "CSyncEngine::ProcessRegistryFile> ";
   LogIfOpen(LOG_DEBUG, "%sCmd Str : regedit -s %s ", kPrefix, item.m_strLocalPath.c_str());
-  const intptr_t r = ShellOpen("regedit", RegistryFileParameters(item.m_strLocalPath),
+  const intptr_t r = ShellOpen(RegistryEditorPath(windowsDir), RegistryFileParameters(item.m_strLocalPath),
                                RegistryFileFolder(item.m_strLocalPath), SW_HIDE);
   if (r > 32) {
     LogIfOpen(LOG_DEBUG, "%s%s Success To Regist File.", kPrefix, item.m_strLocalPath.c_str());
@@ -65,14 +65,15 @@ int ProcessRegistryFile(const FileItem& item) {
   return -1;
 }
 
-int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display, RegistryFileImport import) {
+int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display, const std::string& windowsDir,
+                            RegistryFileImport import) {
   int success = 1;
   display.SetStaticText(IDC_STATIC_FILE, "");
   display.ShowStepMessage("레지스트리 파일 처리중...");
   for (const std::unique_ptr<FileItem>& entry : downItems) {
     const FileItem& item = *entry;
     if (item.m_nFileType != FILE_KIND_REF || item.m_nDownFlag != 1) continue;
-    if (import(item) >= 0) continue;
+    if (import(item, windowsDir) >= 0) continue;
     LogIfOpen(LOG_WARN, "CSyncEngine::HandleRegistryTypeFiles> Delete Local Flle = %s", item.m_strLocalPath.c_str());
     if (!::DeleteFileA(item.m_strLocalPath.c_str())) {
       const DWORD error = ::GetLastError();

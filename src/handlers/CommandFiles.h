@@ -3,6 +3,7 @@
 // waited for where the entry asks), local files deleted, registry files
 // imported with the registry editor. Windows only.
 #include <cstdint>
+#include <string>
 
 #include "list/FileItem.h"
 
@@ -17,12 +18,12 @@ int HandleExecuteTypeFiles(const FileItemList& cmdItems, IRunDisplay& display, c
 // Returns 0.
 int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display);
 
-// Starts the registry editor silently for one REF entry (not waited for).
-// 1 started, -1 not.
-int ProcessRegistryFile(const FileItem& item);
+// Starts the registry editor of the Windows folder silently for one REF
+// entry (not waited for). 1 started, -1 not.
+int ProcessRegistryFile(const FileItem& item, const std::string& windowsDir);
 
 // Imports every fetched REF entry; a file whose import could not be started
 // is deleted, so that the next run fetches it again. 0 all started, -1 not.
-using RegistryFileImport = int (*)(const FileItem& item);
-int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display,
+using RegistryFileImport = int (*)(const FileItem& item, const std::string& windowsDir);
+int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display, const std::string& windowsDir,
                             RegistryFileImport import = ProcessRegistryFile);

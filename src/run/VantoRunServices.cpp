@@ -129,7 +129,7 @@ int CVantoRunServices::HandleExecuteTypeFiles() {
 }
 
 int CVantoRunServices::HandleRegistryTypeFiles() {
-  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display);
+  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display, m_strWindowsDir);
 }
 
 int CVantoRunServices::HandleDeleteTypeFiles() { return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display); }
