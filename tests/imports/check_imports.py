@@ -11,28 +11,32 @@ import subprocess
 import sys
 
 
-def allowed(path):
+def allowed(path, i686):
     names = {}
     with open(path, encoding="utf-8") as f:
         for line in f:
             line = line.strip()
             if line and not line.startswith("#"):
                 name, _, reason = line.partition(" ")
+                if reason.endswith("[i686]") and not i686:
+                    continue
                 names[name.lower()] = reason.strip()
     return names
 
 
 def imports(objdump, exe):
+    """(is an i686 program, the DLL names of its import table)."""
     out = subprocess.run([objdump, "-p", exe], check=True, capture_output=True, text=True).stdout
-    return re.findall(r"^\s*DLL Name: (\S+)", out, re.M)
+    return "file format pei-i386" in out, re.findall(r"^\s*DLL Name: (\S+)", out, re.M)
 
 
 def main():
     objdump, exes = sys.argv[1], sys.argv[2:]
-    allow = allowed(os.path.join(os.path.dirname(os.path.abspath(__file__)), "allowed_dlls.txt"))
+    listing = os.path.join(os.path.dirname(os.path.abspath(__file__)), "allowed_dlls.txt")
     bad = []
     for exe in exes:
-        dlls = imports(objdump, exe)
+        i686, dlls = imports(objdump, exe)
+        allow = allowed(listing, i686)
         if not dlls:
             bad.append(f"{exe}: no import table read")
         bad += [f"{exe}: imports {dll}, which is not in allowed_dlls.txt" for dll in dlls if dll.lower() not in allow]
