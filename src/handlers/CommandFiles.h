@@ -19,11 +19,11 @@ int HandleExecuteTypeFiles(const FileItemList& cmdItems, IRunDisplay& display, c
 int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display);
 
 // Starts the registry editor of the Windows folder silently for one REF
-// entry (not waited for). 1 started, -1 not.
-int ProcessRegistryFile(const FileItem& item, const std::string& windowsDir);
+// entry (not waited for); true when it was started.
+bool ProcessRegistryFile(const FileItem& item, const std::string& windowsDir);
 
 // Imports every fetched REF entry; a file whose import could not be started
 // is deleted, so that the next run fetches it again. 0 all started, -1 not.
-using RegistryFileImport = int (*)(const FileItem& item, const std::string& windowsDir);
+using RegistryFileImport = bool (*)(const FileItem& item, const std::string& windowsDir);
 int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display, const std::string& windowsDir,
                             RegistryFileImport import = ProcessRegistryFile);

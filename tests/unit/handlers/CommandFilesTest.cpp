@@ -178,9 +178,9 @@ TEST_F(CommandFilesTest, DeletionsFailOnlyAsRows) {
 }
 
 namespace {
-int FailingImport(const FileItem& item, const std::string& windowsDir) {
+bool FailingImport(const FileItem& item, const std::string& windowsDir) {
   EXPECT_EQ(windowsDir, "C:\\windows");
-  return item.m_strLocalPath.find("bad") != std::string::npos ? -1 : 1;
+  return item.m_strLocalPath.find("bad") == std::string::npos;
 }
 
 std::string WindowsDir() {
@@ -218,7 +218,7 @@ TEST_F(CommandFilesTest, RegistryFileImportedSilentlyFromAFolderWithABlank) {
       file, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + reg.path() + "\\Imported]\r\n\"Name\"=\"가나다\"\r\n\r\n"));
   FileItem item;
   item.m_strLocalPath = file;
-  EXPECT_EQ(ProcessRegistryFile(item, WindowsDir()), 1);
+  EXPECT_TRUE(ProcessRegistryFile(item, WindowsDir()));
   EXPECT_TRUE(m_log.Contains("[DEBUG] CSyncEngine::ProcessRegistryFile> Cmd Str : regedit -s " + file + " "));
   EXPECT_TRUE(m_log.Contains("[DEBUG] CSyncEngine::ProcessRegistryFile> " + file + " Success To Regist File."));
   std::string text;
@@ -247,10 +247,10 @@ TEST_F(CommandFilesTest, RegistryEditorOnlyFromTheWindowsFolder) {
   char saved[MAX_PATH] = {};
   ::GetCurrentDirectoryA(sizeof(saved), saved);
   ::SetCurrentDirectoryA(m_dir.path().c_str());
-  const int r = ProcessRegistryFile(item, windows);
+  const bool started = ProcessRegistryFile(item, windows);
   ::SetCurrentDirectoryA(saved);
 
-  EXPECT_EQ(r, 1);
+  EXPECT_TRUE(started);
   ASSERT_TRUE(WaitFor([&] { return Record(editor).find("end=") != std::string::npos; }, 30));
   EXPECT_NE(Record(editor).find("arg1=-s\narg2=" + file + "\n"), std::string::npos) << Record(editor);
   EXPECT_EQ(Record(planted), "");
