@@ -52,12 +52,13 @@ int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display) {
   return 0;
 }
 
-int ProcessRegistryFile(const FileItem& item, IRunDisplay& display, const int32_t& stopFlag) {
+int ProcessRegistryFile(const FileItem& item, IRunDisplay& display, const int32_t& stopFlag,
+                        const std::string& windowsDir) {
   const char kPrefix[] = "CSyncEngine::ProcessRegistryFile> ";
   const char* path = item.m_strLocalPath.c_str();
   LogIfOpen(LOG_DEBUG, "%sCmd Str : regedit -s %s ", kPrefix, path);
   UniqueHandle process;
-  const intptr_t r = ShellOpenProcess("regedit", RegistryFileParameters(item.m_strLocalPath),
+  const intptr_t r = ShellOpenProcess(RegistryEditorPath(windowsDir), RegistryFileParameters(item.m_strLocalPath),
                                       RegistryFileFolder(item.m_strLocalPath), SW_HIDE, process);
   if (r <= 32) {
     LogIfOpen(LOG_DEBUG, "%s%s Fail To Regist File..", kPrefix, path);
@@ -87,7 +88,7 @@ int ProcessRegistryFile(const FileItem& item, IRunDisplay& display, const int32_
 }
 
 int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display, const int32_t& stopFlag,
-                            const RegistryFileImport& import) {
+                            const std::string& windowsDir, const RegistryFileImport& import) {
   int success = 1;
   display.SetStaticText(IDC_STATIC_FILE, "");
   display.ShowStepMessage("레지스트리 파일 처리중...");
@@ -98,7 +99,7 @@ int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display,
       success = 0;  // not imported: the next run does it
       break;
     }
-    const int r = import ? import(item) : ProcessRegistryFile(item, display, stopFlag);
+    const int r = import ? import(item) : ProcessRegistryFile(item, display, stopFlag, windowsDir);
     if (r == 0) success = 0;  // given up for Stop, the file is kept
     if (r >= 0) continue;
     LogIfOpen(LOG_WARN, "CSyncEngine::HandleRegistryTypeFiles> Delete Local Flle = %s", item.m_strLocalPath.c_str());

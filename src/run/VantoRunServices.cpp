@@ -148,7 +148,7 @@ int CVantoRunServices::HandleExecuteTypeFiles() {
 }
 
 int CVantoRunServices::HandleRegistryTypeFiles() {
-  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display, StopFlag());
+  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display, StopFlag(), m_strWindowsDir);
 }
 
 int CVantoRunServices::HandleDeleteTypeFiles() { return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display); }
