@@ -5,6 +5,7 @@
 #include "config/CfgText.h"
 #include "config/DownloadDate.h"
 #include "config/IniReader.h"
+#include "trust/MinisignFormat.h"
 #include "util/MyLog.h"
 
 namespace {
@@ -95,11 +96,17 @@ int CVantoCfg::LoadConfigFromIniFile(const std::string& iniPath, const std::stri
 
   ENCODE_URL_UTF = number("ENCODE_URL_UTF", "1");
   FILE_COMPARE_GMT_TIME = number("FILE_COMPARE_GMT_TIME", "1");
+  PUBLISHER_KEY = text("PUBLISHER_KEY", "");
   return 0;
 }
 
+void CVantoCfg::LoadPublisherKeyFromIniFile(const std::string& iniPath, const std::string& sectionName) {
+  if (!PUBLISHER_KEY.empty()) return;
+  PUBLISHER_KEY = GetIniValue(ReadIniLines(iniPath), sectionName, "PUBLISHER_KEY", "");
+}
+
 std::vector<std::string> CVantoCfg::GetConfigDumpLines() const {
-  return {
+  std::vector<std::string> lines = {
       std::string(86, '-') + "S",
       Line("m_strStartMode", m_strStartMode),
       Line("m_strCfgFilePath", m_strCfgFilePath),
@@ -141,6 +148,15 @@ std::vector<std::string> CVantoCfg::GetConfigDumpLines() const {
       Line("FILE_COMPARE_GMT_TIME", FILE_COMPARE_GMT_TIME),
       std::string(86, '-') + "E",
   };
+  if (!PUBLISHER_KEY.empty()) {
+    // The key id tells administrators which key a client trusts.
+    MinisignPublicKey key;
+    std::string reason;
+    const std::string value =
+        ParsePublicKey(PUBLISHER_KEY, key, reason) ? "key id " + KeyIdText(key.keyId) : "invalid (" + reason + ")";
+    lines.insert(lines.end() - 1, Line("PUBLISHER_KEY", value));
+  }
+  return lines;
 }
 
 void CVantoCfg::LogConfigInfo() const {

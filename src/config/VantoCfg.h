@@ -17,7 +17,13 @@ class CVantoCfg {
   // last-list-file rule. Always 0.
   int LoadConfigFromIniFile(const std::string& iniPath, const std::string& sectionName);
 
-  // The 40 dump lines (message texts only), in order.
+  // Reads only PUBLISHER_KEY from the section of an INI file, when this
+  // configuration has none yet: the local Vanto.ini's key holds in every
+  // start mode, so that no command line can turn signature checks off.
+  void LoadPublisherKeyFromIniFile(const std::string& iniPath, const std::string& sectionName);
+
+  // The 40 dump lines (message texts only), in order; with PUBLISHER_KEY
+  // set, a line with its key id follows FILE_COMPARE_GMT_TIME.
   std::vector<std::string> GetConfigDumpLines() const;
   // Writes the dump lines to g_pMyLog at INFO; nothing without a log.
   void LogConfigInfo() const;
@@ -71,4 +77,8 @@ class CVantoCfg {
   std::string m_strLastDownDate;
   int ENCODE_URL_UTF;
   int FILE_COMPARE_GMT_TIME;
+  // The publisher's minisign public key (the "RW..." line). Set: every list
+  // and program file must carry the publisher's signature. Read only from
+  // local INI files, never from the server's configuration or the list.
+  std::string PUBLISHER_KEY;
 };

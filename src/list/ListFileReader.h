@@ -22,6 +22,10 @@ struct ListReadContext {
   std::string windowsDir;  // m_strWindowsDir
   IRunDisplay* display = nullptr;
   ServerFileInfoQuery queryServerFileInfo;
+  // Signed lists: an entry without a SHA-256 (field 7) is refused, since
+  // only the signed digest makes its file trusted; DEL entries need none.
+  bool requireDigest = false;
+  int* refusedEntries = nullptr;  // counts the refused entries
 };
 
 // Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME; EXCLUDE_DIRS and

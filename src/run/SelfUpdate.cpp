@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "config/VantoCfg.h"
+#include "run/PublisherSignature.h"
 #include "run/RunServices.h"
 #include "run/RunTexts.h"
 #include "util/LogIfOpen.h"
@@ -78,7 +79,19 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
               m_SelfFileItem.m_strModifyTime.c_str(), m_SelfFileItem.m_strFileSize.c_str());
     if (m_services.IsFileToDownload(m_SelfFileItem) != 1) return 0;
 
+    // Signed mode: the new program waits beside the installed one until
+    // its signature is checked; a refused one never replaces it.
+    const bool signedMode = !m_pCfg->PUBLISHER_KEY.empty();
+    const std::string installedPath = m_SelfFileItem.m_strLocalPath;
+    const std::string stagedPath = UnverifiedPathOf(installedPath);
+    if (signedMode) {
+      m_services.DeleteLocalFile(stagedPath);
+      m_SelfFileItem.m_strLocalPath = stagedPath;
+    }
     const int down = DownloadSelfFile();
+    m_SelfFileItem.m_strLocalPath = installedPath;
+    if (signedMode && down == 0 && !AcceptSignedProgram(stagedPath)) return -2;
+    if (signedMode && down != 0) m_services.DeleteLocalFile(stagedPath);
     if (down == 0) {
       LogIfOpen(LOG_DEBUG, "CVantoExeDlg::IsSelfFileUpdated> Download OK, File = %s",
                 m_SelfFileItem.m_strLocalPath.c_str());
@@ -93,6 +106,32 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
     m_display.AddListMessage(LIST_ROW_ERROR, m_strMsg);
     return -2;
   }
+}
+
+bool CSelfUpdateCheck::AcceptSignedProgram(const std::string& stagedPath) {
+  ReleaseRules rules;
+  rules.fileName = m_SelfFileItem.m_strFilePath;
+  rules.requireTimestamp = false;
+  rules.now = m_services.CurrentUnixTime();
+  const PublisherCheck check = CheckPublisherSignature(
+      m_services, *m_pCfg, BuildFileUrl(m_pCfg->DOWNLOAD_BASE_URL, m_SelfFileItem.m_strFilePath), stagedPath, rules);
+  if (check.accepted && m_services.ReplaceLocalFile(stagedPath, m_SelfFileItem.m_strLocalPath)) {
+    LogIfOpen(LOG_INFO, "CVantoExeDlg::IsSelfFileUpdated> Program file signature verified, key id %s",
+              check.keyId.c_str());
+    return true;
+  }
+  m_services.DeleteLocalFile(stagedPath);
+  if (check.accepted) {
+    LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> Verified program file could not replace %s",
+              m_SelfFileItem.m_strLocalPath.c_str());
+    m_strMsg = "프로그램 파일 교체 실패 : " + m_SelfFileItem.m_strLocalPath;
+  } else {
+    LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> Program file signature refused, the installed program stays : %s",
+              check.reason.c_str());
+    m_strMsg = "프로그램 파일 서명 확인 실패 : " + RefusalRowReason(check);
+  }
+  m_display.AddListMessage(LIST_ROW_ERROR, m_strMsg);
+  return false;
 }
 
 int CSelfUpdateCheck::DownloadSelfFile() {

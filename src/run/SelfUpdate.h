@@ -41,6 +41,9 @@ class CSelfUpdateCheck {
 
  private:
   int DownloadSelfFile();
+  // Signed mode: checks the staged program's signature and moves it over
+  // the installed one; false (logged, row, staged file deleted) otherwise.
+  bool AcceptSignedProgram(const std::string& stagedPath);
 
   IRunDisplay& m_display;
   IRunServices& m_services;

@@ -3,6 +3,10 @@
 #include "config/VantoCfg.h"
 #include "http/CertificateError.h"
 #include "http/FileDownload.h"
+#include "http/FileMove.h"
+#include "http/SmallFileFetch.h"
+#include "run/AcceptedListTime.h"
+#include "util/MyLog.h"
 #include "http/HttpContext.h"
 #include "http/ServerFileQuery.h"
 #include "handlers/CommandFiles.h"
@@ -66,8 +70,10 @@ int CVantoRunServices::DownloadOneFileFromServer(FileItem& item, int dateFlag, i
 
 bool CVantoRunServices::IsCertificateError(int errCode) { return ::IsCertificateError(errCode); }
 
-int CVantoRunServices::GetFileListFromListFile() {
+int CVantoRunServices::GetFileListFromListFile(bool requireDigest, int& refusedEntries) {
   ListReadContext context;
+  context.requireDigest = requireDigest;
+  context.refusedEntries = &refusedEntries;
   context.specialDirs = m_specialDirs;
   context.systemDir = m_strSystemDir;
   context.windowsDir = m_strWindowsDir;
@@ -91,6 +97,30 @@ int CVantoRunServices::CopyServerListFileToLocalListFile(const FileItem& listIte
 bool CVantoRunServices::ReopenSharedConnection(const char* agentName) {
   m_http.ReplaceShared(agentName, "CVantoExeDlg::OnRequestStart> ");
   return m_http.Connection() != nullptr;
+}
+
+int CVantoRunServices::FetchSmallFile(const std::string& serverPath, std::size_t maxBytes, std::string& text,
+                                      int& errCode, std::string& errText) {
+  int32_t code = 0;
+  const int r = ::FetchSmallFile(m_http, serverPath, maxBytes, m_http.m_nCertIgnoreFlag, text, code, errText);
+  errCode = code;
+  return r;
+}
+
+bool CVantoRunServices::ReplaceLocalFile(const std::string& from, const std::string& to) {
+  return MoveFileReplacing(from, to);
+}
+
+void CVantoRunServices::DeleteLocalFile(const std::string& path) {
+  if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND && g_pMyLog)
+    g_pMyLog->Log(LOG_WARN, "CVantoExeDlg::DeleteLocalFile> DeleteFile(%s) Fail, ErrCode = %lu", path.c_str(),
+                  ::GetLastError());
+}
+
+uint64_t CVantoRunServices::LoadAcceptedListTime(const std::string& key) { return ::LoadAcceptedListTime(key); }
+
+bool CVantoRunServices::StoreAcceptedListTime(const std::string& key, uint64_t timestamp) {
+  return ::StoreAcceptedListTime(key, timestamp);
 }
 
 std::string& CVantoRunServices::RunMessage() { return m_pEngine ? m_pEngine->m_strMsg : m_strScratchMsg; }
