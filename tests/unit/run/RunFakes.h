@@ -184,6 +184,7 @@ class CScriptedServer : public IRunServices {
   }
   bool ReplaceLocalFile(const std::string& from, const std::string& to) override {
     calls.push_back("Replace:" + from + "->" + to);
+    std::remove(to.c_str());  // Windows' rename does not replace
     return std::rename(from.c_str(), to.c_str()) == 0;
   }
   void DeleteLocalFile(const std::string& path) override { std::remove(path.c_str()); }
