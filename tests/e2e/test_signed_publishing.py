@@ -31,6 +31,7 @@ VERIFIED = "CVantoExeDlg::IsAlreadyLastVersion> List file signature verified, ke
 FATAL = "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() Fail, RetVal = -3, Set g_nResult = VANTO_FATAL_ERROR"
 NO_DIGEST = "CVantoExeDlg::GetFileListFileFromFile> Entry without SHA-256 refused (signed list) : "
 PROGRAM_REFUSED = "CVantoExeDlg::IsSelfFileUpdated> Program file signature refused, the installed program stays : "
+DOWN_COMPLETE = "CVantoExeDlg::OnDownComplete> Recv WMU_DOWN_COMPLETE Message"
 REGISTRY_KEY = r"HKLM\SOFTWARE\VantoExe\AcceptedLists"
 MINISIGN = shutil.which("minisign")
 A1 = b"first release of the data\r\n" * 50
@@ -64,11 +65,12 @@ class SignedPublishingTest(vanto.PublishedCase):
         r = subprocess.run([MINISIGN, *args], capture_output=True, timeout=60)
         self.assertEqual(r.returncode, 0, r.stderr)
 
-    def release(self, name, lines, timestamp):
-        """A list published as name, signed by minisign with the timestamp."""
+    def release(self, name, lines, timestamp, signed_name=None):
+        """A list published as name, signed by minisign with the timestamp
+        (for the file signed_name, default name)."""
         path = self.publish(name, "".join(l + "\r\n" for l in ["# signed list", *lines]).encode("cp949"))
         self.minisign("-S", "-s", self.keyfile("key"), "-m", path, "-t",
-                      f"timestamp:{timestamp}\tfile:{os.path.basename(path)}\thashed")
+                      f"timestamp:{timestamp}\tfile:{signed_name or name}\thashed")
         return path
 
     def entries(self, data):
@@ -84,8 +86,13 @@ class SignedPublishingTest(vanto.PublishedCase):
         exe = self.install(sub=sub, ini=ini)
         self.spawn(exe, "R")
         if answer:
-            self.assertIsNotNone(self.message_box(answer, folder=self.path(sub)), "no question")
+            self.assertIsNotNone(self.message_box(answer, timeout=150, folder=self.path(sub)), "no question")
         if not expect_ok:
+            # Close is enabled once the run has ended.
+            deadline = time.monotonic() + 150
+            while DOWN_COMPLETE not in self.log_text(self.target)[len(before):]:
+                self.assertLess(time.monotonic(), deadline, "the run did not end")
+                time.sleep(0.5)
             rc, _ = self.driver_run("click", harness.to_windows(self.path(sub)), "60000", "1", timeout=90)
             self.assertEqual(rc, 0, "no progress dialog to close")
         self.assertTrue(self.wait_all(timeout=120, folder=self.path(sub)))
@@ -124,7 +131,7 @@ class SignedPublishingTest(vanto.PublishedCase):
         self.assertEqual(registry_value(self.list_key), str(now - 7200))
 
         # 2. A newer release.
-        old_list = self.release("old.lst", self.entries(A1), now - 7200)  # kept for the replay below
+        old_list = self.release("old.lst", self.entries(A1), now - 7200, "Vanto.lst")  # release 1, for the replay
         os.replace(old_list + ".minisig", self.pub + "/vanto/old.lst.minisig")
         self.publish("data/a.txt", A2)
         self.release("Vanto.lst", self.entries(A2), now - 3600)
