@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "http/GzipStreamDecoder.h"
+#include "util/FileOwner.h"
 #include "util/MyLog.h"
 
 #ifdef _WIN32
@@ -17,10 +18,6 @@ namespace {
 // instead of one per 4096-byte piece.
 constexpr size_t kFileBufferSize = 65536;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string ErrnoText(int error) {
   std::string text = std::strerror(error);

@@ -9,6 +9,7 @@
 
 #include "http/DownloadProgress.h"
 #include "http/TransferLoop.h"
+#include "util/FileOwner.h"
 
 struct LocalFilePlan {
   std::string path;
@@ -47,13 +48,9 @@ class CLocalFileSink : public ITransferSink {
  private:
   int CheckDigest() const;
 
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-
   LocalFilePlan m_plan;
   const int32_t& m_nRequestStopFlag;
   CDownloadProgress m_progress;
-  std::unique_ptr<std::FILE, FileCloser> m_file;
+  UniqueFile m_file;
   int64_t m_nTotal = 0;
 };

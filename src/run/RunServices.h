@@ -39,8 +39,8 @@ class IRunServices {
   // without a SHA-256 (field 7) are refused (row and log line, on no list)
   // and counted in refusedEntries.
   virtual int GetFileListFromListFile(bool requireDigest, int& refusedEntries) = 0;
-  // 1 fetch, 0 current.
-  virtual int IsFileToDownload(const FileItem& item) = 0;
+  // 1 fetch, 0 current; settles a leftover backup of the entry's file.
+  virtual int CheckDownloadAndSettleBackup(const FileItem& item) = 0;
   // 1 the server's list differs from the one last processed, 0 same.
   virtual int IsListFileDifferent(const FileItem& listItem) = 0;
   virtual int CopyServerListFileToLocalListFile(const FileItem& listItem) = 0;

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "config/VantoCfg.h"
+#include "http/CertificateRetry.h"
 #include "run/PublisherSignature.h"
 #include "run/RunServices.h"
 #include "run/RunTexts.h"
@@ -14,8 +15,6 @@ const char* const kCheckStartLine =
     "--------------------------------------------------------------------------------------S";
 const char* const kCheckEndLine =
     "--------------------------------------------------------------------------------------E";
-constexpr unsigned kAskYesNoExclamation = 0x4 | 0x30;  // MB_YESNO | MB_ICONEXCLAMATION
-constexpr int kAnswerYes = 6;                          // IDYES
 }  // namespace
 
 CSelfUpdateCheck::CSelfUpdateCheck(IRunDisplay& display, IRunServices& services, const CVantoCfg* cfg,
@@ -77,7 +76,7 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
     }
     LogIfOpen(LOG_DEBUG, "CVantoExeDlg::IsSelfFileUpdated> Server File ModifyTime = %s, FileSize = %s",
               m_SelfFileItem.m_strModifyTime.c_str(), m_SelfFileItem.m_strFileSize.c_str());
-    if (m_services.IsFileToDownload(m_SelfFileItem) != 1) return 0;
+    if (m_services.CheckDownloadAndSettleBackup(m_SelfFileItem) != 1) return 0;
 
     // Signed mode: the new program waits beside the installed one until
     // its signature is checked; a refused one never replaces it.
@@ -137,14 +136,15 @@ bool CSelfUpdateCheck::AcceptSignedProgram(const std::string& stagedPath) {
 int CSelfUpdateCheck::DownloadSelfFile() {
   int errCode = 0;
   std::string errText;
-  int result = m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText);
-  if (result != 0 && m_pCfg->SVR_HTTPS == 2 && m_nCertIgnoreFlag == 0 && m_services.IsCertificateError(errCode)) {
-    m_strMsg = BuildCertificateQuestion(errText);
-    if (m_display.AskUser(m_strMsg, "", kAskYesNoExclamation) == kAnswerYes) {
-      LogIfOpen(LOG_INFO, "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()");
-      m_nCertIgnoreFlag = 1;
-      result = m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText);
-    }
-  }
-  return result;
+  const CertificateRetry rule{
+      m_pCfg->SVR_HTTPS, m_nCertIgnoreFlag,
+      [this](const std::string& question) {
+        m_strMsg = question;
+        return m_display.AskUser(m_strMsg, "", BOX_YESNO | BOX_ICON_EXCLAMATION) == BOX_ANSWER_YES;
+      },
+      [this](int32_t code) { return m_services.IsCertificateError(code); },
+      "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()"};
+  return CallWithCertificateRetry(
+      rule, [&] { return m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText); }, errCode,
+      errText);
 }
