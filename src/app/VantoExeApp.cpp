@@ -334,6 +334,8 @@ BOOL CVantoExeApp::InitInstance() {
     FailFatal("Can't get config information, so exit program");
     return FALSE;
   }
+  // Whatever the start mode, the key of the Vanto.ini beside the program holds.
+  cfg.LoadPublisherKeyFromIniFile(GetDefaultIniPath(), "VANTO");
   cfg.LogConfigInfo();
   ApplyBPServer();
 

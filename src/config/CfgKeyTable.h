@@ -74,4 +74,7 @@ constexpr int CFG_NO_FIELD = -1;
   KEY(Text,  LAST_LIST_FILE_NAME,         "_listfile_last.txt", "",              33,    CFG_EVERYWHERE) \
   KEY(Int,   LAST_CHECK_DAY_INTERVAL,     0,                    "0",             37,    CFG_EVERYWHERE) \
   KEY(Int,   ENCODE_URL_UTF,              1,                    "1",             38,    CFG_EVERYWHERE) \
-  KEY(Int,   FILE_COMPARE_GMT_TIME,       1,                    "1",             39,    CFG_EVERYWHERE)
+  KEY(Int,   FILE_COMPARE_GMT_TIME,       1,                    "1",             39,    CFG_EVERYWHERE) \
+  /* Local INI files only: never from the server configuration or the list.  */                 \
+  /* The dump shows its key id (a line of its own, after FILE_COMPARE_GMT_TIME). */             \
+  KEY(Text,  PUBLISHER_KEY,               "",                   "",              CFG_NO_FIELD, CFG_INI)

@@ -68,6 +68,17 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
       continue;
     }
 
+    if (context.requireDigest && item->m_nFileType != FILE_KIND_DEL && item->m_strSha256.empty()) {
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::GetFileListFileFromFile> Entry without SHA-256 refused (signed list) : %s",
+                      piece.text.c_str());
+      if (display)
+        display->AddListMessage(LIST_ROW_ERROR,
+                                item->m_strFilePath + " 파일 거부 : 서명된 리스트에 SHA-256(7번째 필드)이 없음");
+      if (context.refusedEntries) ++*context.refusedEntries;
+      continue;
+    }
+
     if (display) {
       display->SetStaticText(IDC_STATIC_FILE, item->m_strFilePath);
       display->PumpWaitingMessages(IDC_STATIC_FILE);

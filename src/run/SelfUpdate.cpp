@@ -4,8 +4,9 @@
 #include <exception>
 
 #include "config/VantoCfg.h"
-#include "run/ProgramImage.h"
 #include "http/CertificateRetry.h"
+#include "run/ProgramImage.h"
+#include "run/PublisherSignature.h"
 #include "run/RunServices.h"
 #include "run/RunTexts.h"
 #include "util/LogIfOpen.h"
@@ -90,6 +91,8 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
       LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> DownloadOneFileFromServer() Fail, RetVal = %d", down);
       return -2;
     }
+    // Signed mode: only a program the publisher signed may replace this one.
+    if (!m_pCfg->PUBLISHER_KEY.empty() && !AcceptSignedProgram(download.m_strLocalPath)) return -2;
     if (InstallDownloadedProgram(download.m_strLocalPath) != 0) return -2;
     LogIfOpen(LOG_DEBUG, "CVantoExeDlg::IsSelfFileUpdated> Download OK, File = %s",
               m_SelfFileItem.m_strLocalPath.c_str());
@@ -128,6 +131,26 @@ int CSelfUpdateCheck::InstallDownloadedProgram(const std::string& downloaded) {
     return -2;
   }
   return 0;
+}
+
+bool CSelfUpdateCheck::AcceptSignedProgram(const std::string& downloaded) {
+  ReleaseRules rules;
+  rules.fileName = m_SelfFileItem.m_strFilePath;
+  rules.requireTimestamp = false;
+  rules.now = m_services.CurrentUnixTime();
+  const PublisherCheck check = CheckPublisherSignature(
+      m_services, *m_pCfg, BuildFileUrl(m_pCfg->DOWNLOAD_BASE_URL, m_SelfFileItem.m_strFilePath), downloaded, rules);
+  if (check.accepted) {
+    LogIfOpen(LOG_INFO, "CVantoExeDlg::IsSelfFileUpdated> Program file signature verified, key id %s",
+              check.keyId.c_str());
+    return true;
+  }
+  m_services.DeleteLocalFile(downloaded);
+  LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> Program file signature refused, the installed program stays : %s",
+            check.reason.c_str());
+  m_strMsg = "프로그램 파일 서명 확인 실패 : " + RefusalRowReason(check);
+  m_display.AddListMessage(LIST_ROW_ERROR, m_strMsg);
+  return false;
 }
 
 int CSelfUpdateCheck::DownloadSelfFile(FileItem& download) {

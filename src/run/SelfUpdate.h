@@ -51,6 +51,9 @@ class CSelfUpdateCheck {
   int DownloadSelfFile(FileItem& download);
   // Checks the downloaded file and moves it over the program; 0 or -2.
   int InstallDownloadedProgram(const std::string& downloaded);
+  // Signed mode: checks the downloaded program's signature before it may
+  // replace the installed one; false (logged, row, file deleted) otherwise.
+  bool AcceptSignedProgram(const std::string& downloaded);
 
   IRunDisplay& m_display;
   IRunServices& m_services;

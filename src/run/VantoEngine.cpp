@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "config/VantoCfg.h"
+#include "run/PublisherSignature.h"
 #include "run/RunDialog.h"
 #include "run/RunServices.h"
 #include "http/CertificateRetry.h"
@@ -157,6 +158,7 @@ void CVantoEngine::Run(int wParam, int lParam) {
     if (go() && DownloadFilesInListFromServer() < 1) success = 0;
     // Also after a stop: what was fetched is owed its installing.
     RecordPendingWork();
+    if (m_nRefusedEntries > 0) success = 0;
     if (go()) m_services.HandleExecuteTypeFiles();
     if (go() && !HandlerFinished(FILE_KIND_ZIP, m_services.HandleZipTypeFiles(1))) success = 0;
     if (go() && !HandlerFinished(FILE_KIND_REF, m_services.HandleRegistryTypeFiles())) success = 0;
@@ -272,22 +274,35 @@ int CVantoEngine::IsAlreadyLastVersion() {
 
   m_dialog.ShowStepMessage("리스트 파일 다운로드중...");
   Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
+  // Signed mode: the list waits beside the previous one until its
+  // signature is checked.
+  const bool signedMode = !cfg.PUBLISHER_KEY.empty();
+  const std::string finalPath = listItem.m_strLocalPath;
+  const std::string stagedPath = UnverifiedPathOf(finalPath);
+  if (signedMode) {
+    m_services.DeleteLocalFile(stagedPath);
+    listItem.m_strLocalPath = stagedPath;
+  }
   int errCode = 0;
   std::string errText;
   const int down = WithCertificateRetry(
       [&] { return m_services.DownloadOneFileFromServer(listItem, 0, 1, errCode, errText); }, errCode, errText,
       "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
+  listItem.m_strLocalPath = finalPath;
   if (down < 0) {
+    if (signedMode) m_services.DeleteLocalFile(stagedPath);
     m_strMsg = std::string("리스트 파일 다운로드 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
     m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
+  if (signedMode && !AcceptSignedList(stagedPath, finalPath)) return -3;
 
   m_dialog.SetProgressPos(IDC_PROGRESS_TOTAL, 1);
   listItem.m_nDownFlag = 1;
   m_dialog.ShowStepMessage("다운로드 대상 파일 확인중...");
 
-  const int n = m_services.GetFileListFromListFile(m_pendingWork);
+  m_nRefusedEntries = 0;
+  const int n = m_services.GetFileListFromListFile(m_pendingWork, signedMode, m_nRefusedEntries);
   Log(LOG_DEBUG, "CVantoExeDlg::IsAlreadyLastVersion> GetFileListFromListFile(), RetVal = %d", n);
   if (n < 0) {
     Log(LOG_DEBUG, "CVantoExeDlg::IsAlreadyLastVersion> Fail To Get Master File List, RetVal = %d", n);
@@ -299,7 +314,47 @@ int CVantoEngine::IsAlreadyLastVersion() {
   }
   // Only what the published list still names is ever installed.
   if (m_pendingWork.KeepListed(m_ctx.pLists->DownFileItemList)) m_services.SavePendingWork(listItem, m_pendingWork);
-  return n > 0 ? 0 : 1;
+  // Refused entries make the run a partial failure even when nothing else
+  // is left to fetch.
+  return n > 0 || m_nRefusedEntries > 0 ? 0 : 1;
+}
+
+bool CVantoEngine::AcceptSignedList(const std::string& stagedPath, const std::string& finalPath) {
+  const CVantoCfg& cfg = *m_ctx.pCfg;
+  const std::string key = AcceptedListKey(cfg);
+  ReleaseRules rules;
+  rules.fileName = cfg.LIST_FILE_NAME;
+  rules.requireTimestamp = true;
+  rules.now = m_services.CurrentUnixTime();
+  rules.lastAccepted = m_services.LoadAcceptedListTime(key);
+  const PublisherCheck check =
+      CheckPublisherSignature(m_services, cfg, BuildFileUrl(cfg.DOWNLOAD_BASE_URL, cfg.LIST_FILE_NAME), stagedPath, rules);
+  if (!check.accepted) {
+    m_services.DeleteLocalFile(stagedPath);
+    if (check.fetched && check.verdict == ReleaseVerdict::Rollback) {
+      Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> Older list file refused (replayed release) : %s",
+          check.reason.c_str());
+      m_strMsg = "이전 버전 리스트 파일 거부 : 서명 시각이 이미 받은 리스트보다 이전임(재전송 의심)";
+    } else {
+      Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> List file signature refused : %s", check.reason.c_str());
+      m_strMsg = "리스트 파일 서명 확인 실패 : " + RefusalRowReason(check);
+    }
+    ErrorRow(m_strMsg);
+    return false;
+  }
+  if (!m_services.ReplaceLocalFile(stagedPath, finalPath)) {
+    Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> Verified list file could not replace %s", finalPath.c_str());
+    m_services.DeleteLocalFile(stagedPath);
+    m_strMsg = "리스트 파일 교체 실패 : " + finalPath;
+    ErrorRow(m_strMsg);
+    return false;
+  }
+  Log(LOG_INFO, "CVantoExeDlg::IsAlreadyLastVersion> List file signature verified, key id %s, timestamp %llu",
+      check.keyId.c_str(), static_cast<unsigned long long>(check.timestamp));
+  if (check.timestamp > rules.lastAccepted && !m_services.StoreAcceptedListTime(key, check.timestamp))
+    Log(LOG_WARN, "CVantoExeDlg::IsAlreadyLastVersion> The accepted list timestamp could not be stored (%s)",
+        key.c_str());
+  return true;
 }
 
 int CVantoEngine::DownloadFilesInListFromServer() {

@@ -34,7 +34,8 @@ class CVantoEngine {
   void OnRequestStart(int wParam, int lParam);
   // Handler of WMU_DOWN_COMPLETE.
   void OnDownComplete(int wParam, int lParam);
-  // 1 nothing to do, 0 entries to download, -1 list not obtainable, -2 unreadable.
+  // 1 nothing to do, 0 entries to download, -1 list not obtainable, -2
+  // unreadable, -3 its signature refused (PUBLISHER_KEY set).
   int IsAlreadyLastVersion();
   // 1 all current or fetched (or only PASS entries failed), 0 some failed,
   // -1 no application object, -2 the loop broke off.
@@ -59,6 +60,9 @@ class CVantoEngine {
   // A handler of kind finished with result: on success its entries leave
   // the record. false when it failed.
   bool HandlerFinished(int32_t kind, int result);
+  // Signed mode: checks the staged list's signature and moves it into
+  // place; false (logged, error row, staged file deleted) when refused.
+  bool AcceptSignedList(const std::string& stagedPath, const std::string& finalPath);
   // Repeats a failed call once when the user accepts a certificate error.
   int WithCertificateRetry(const std::function<int()>& call, const int& errCode, const std::string& errText,
                            const char* retryLine);
@@ -73,4 +77,5 @@ class CVantoEngine {
   int32_t m_nLocalCertFlag = 0;
   bool m_bRunActive = false;  // inside OnRequestStart
   CPendingWork m_pendingWork;  // read by IsAlreadyLastVersion
+  int m_nRefusedEntries = 0;  // signed mode: entries refused for lacking a SHA-256
 };

@@ -1,21 +1,25 @@
 #include "run/VantoRunServices.h"
 
 #include "config/VantoCfg.h"
-#include "http/CertificateError.h"
-#include "http/FileDownload.h"
-#include "http/HttpContext.h"
-#include "http/ServerFileQuery.h"
 #include "handlers/CommandFiles.h"
 #include "handlers/FontFiles.h"
-#include "list/ListFileReader.h"
 #include "handlers/LockdownValue.h"
+#include "handlers/ZipExtraction.h"
+#include "http/CertificateError.h"
+#include "http/FileDownload.h"
+#include "http/FileMove.h"
+#include "http/HttpContext.h"
+#include "http/ServerFileQuery.h"
+#include "http/SmallFileFetch.h"
+#include "list/ListFileReader.h"
 #include "list/ListStamp.h"
+#include "list/UpdateDecision.h"
+#include "run/AcceptedListTime.h"
 #include "run/PendingWorkFile.h"
 #include "run/ServerFileInfoSeam.h"
-#include "util/LogIfOpen.h"
-#include "list/UpdateDecision.h"
 #include "run/VantoEngine.h"
-#include "handlers/ZipExtraction.h"
+#include "util/LogIfOpen.h"
+#include "util/MyLog.h"
 
 
 CVantoRunServices::CVantoRunServices(CHttpContext& http, IRunDisplay& display, CFileItemLists& lists,
@@ -68,12 +72,14 @@ int CVantoRunServices::DownloadOneFileFromServer(FileItem& item, int dateFlag, i
 
 bool CVantoRunServices::IsCertificateError(int errCode) { return ::IsCertificateError(errCode); }
 
-int CVantoRunServices::GetFileListFromListFile(const CPendingWork& pending) {
+int CVantoRunServices::GetFileListFromListFile(const CPendingWork& pending, bool requireDigest, int& refusedEntries) {
   ListReadContext context;
   if (!pending.Empty())
     context.isPendingWork = [&pending](const FileItem& item) {
       return pending.Contains(item.m_nFileType, item.m_strLocalPath);
     };
+  context.requireDigest = requireDigest;
+  context.refusedEntries = &refusedEntries;
   context.specialDirs = m_specialDirs;
   context.systemDir = m_strSystemDir;
   context.windowsDir = m_strWindowsDir;
@@ -110,6 +116,30 @@ bool CVantoRunServices::SavePendingWork(const FileItem& listItem, const CPending
   LogIfOpen(LOG_ERROR, "CVantoExeDlg::OnRequestStart> Pending Work Record Not Written(%s), ErrCode = %d", path.c_str(),
             static_cast<int>(error));
   return false;
+}
+
+int CVantoRunServices::FetchSmallFile(const std::string& serverPath, std::size_t maxBytes, std::string& text,
+                                      int& errCode, std::string& errText) {
+  int32_t code = 0;
+  const int r = ::FetchSmallFile(m_http, serverPath, maxBytes, m_http.m_nCertIgnoreFlag, text, code, errText);
+  errCode = code;
+  return r;
+}
+
+bool CVantoRunServices::ReplaceLocalFile(const std::string& from, const std::string& to) {
+  return MoveFileReplacing(from, to);
+}
+
+void CVantoRunServices::DeleteLocalFile(const std::string& path) {
+  if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND && g_pMyLog)
+    g_pMyLog->Log(LOG_WARN, "CVantoExeDlg::DeleteLocalFile> DeleteFile(%s) Fail, ErrCode = %lu", path.c_str(),
+                  ::GetLastError());
+}
+
+uint64_t CVantoRunServices::LoadAcceptedListTime(const std::string& key) { return ::LoadAcceptedListTime(key); }
+
+bool CVantoRunServices::StoreAcceptedListTime(const std::string& key, uint64_t timestamp) {
+  return ::StoreAcceptedListTime(key, timestamp);
 }
 
 std::string& CVantoRunServices::RunMessage() { return m_pEngine ? m_pEngine->m_strMsg : m_strScratchMsg; }

@@ -54,7 +54,11 @@ BLOCK = 4096
 #   content_length=N     announce N as Content-Length (HEAD and GET) whatever
 #                        the size; GET: the connection closes after the file
 #   times=K              the GET faults above hit only the first K GETs
-RULE_KEYS = {"content_encoding", "content_length", "methods", "status", "gzip", "chunked", "no_last_modified", "last_modified", "reset_after",
+#   tamper=True          GET: one byte of the body changed on the way (a
+#                        hostile network between client and files)
+#   serve_from=REL       HEAD and GET answer with the published file REL
+#                        instead (a replayed or swapped file)
+RULE_KEYS = {"tamper", "serve_from", "content_encoding", "content_length", "methods", "status", "gzip", "chunked", "no_last_modified", "last_modified", "reset_after",
              "close_after", "empty_body", "slow", "times"}
 
 
@@ -201,6 +205,8 @@ def _make_publish_handler(server):
                 _reset(self.connection)
                 return
             local = os.path.join(server.root, *path.split("/"))
+            if rule.get("serve_from"):
+                local = os.path.join(server.root, *_normal(rule["serve_from"]).split("/"))
             status = rule.get("status")
             if status or not os.path.isfile(local):
                 code = int(status or 404)
@@ -240,9 +246,13 @@ def _make_publish_handler(server):
             with open(source, "rb") as f:
                 while limit is None or sent < limit:
                     want = BLOCK if limit is None else min(BLOCK, limit - sent)
+                    at = f.tell()
                     data = f.read(want)
                     if not data:
                         break
+                    middle = size // 2
+                    if rule.get("tamper") and at <= middle < at + len(data):
+                        data = data[:middle - at] + bytes([data[middle - at] ^ 0x01]) + data[middle - at + 1:]
                     if chunked:
                         self.wfile.write(b"%x\r\n" % len(data) + data + b"\r\n")
                     else:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CommandRegistry.h"
+#include "SigningKeys.h"
 #include "ListMake.h"
 #include "ListRules.h"
 #include "list/ListFileScanner.h"
@@ -142,12 +143,17 @@ int Check(const std::vector<std::string>& args) {
   return 0;
 }
 
+const char kListSignUsage[] = "list sign LIST --secret FILE [--legacy] [--trusted-comment TEXT]";
+
 int ListCommand(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "check") return Check(args);
+  if (!args.empty() && args[0] == "sign")
+    return SignFileCommand(std::vector<std::string>(args.begin() + 1, args.end()), kListSignUsage);
   if (!args.empty() && args[0] == "make") return ListMake(args);
-  return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage + "\n       vantoctl " + kListMakeUsage);
+  return VantoctlUsageError(std::string("usage: vantoctl ") + kUsage + "\n       vantoctl " + kListMakeUsage +
+                            "\n       vantoctl " + kListSignUsage);
 }
 
-const std::string kListUsage = std::string(kUsage) + "\n  " + kListMakeUsage;
+const std::string kListUsage = std::string(kUsage) + "\n  " + kListMakeUsage + "\n  " + kListSignUsage;
 const VantoctlCommand kListCommand("list", kListUsage.c_str(), ListCommand);
 }  // namespace

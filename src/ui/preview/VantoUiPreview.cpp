@@ -46,7 +46,13 @@ class CSimulatedServer : public IRunServices {
     return ++m_nDownloads == m_nFailIndex ? -2 : 0;
   }
   bool IsCertificateError(int) override { return false; }
-  int GetFileListFromListFile(const CPendingWork&) override {
+  int FetchSmallFile(const std::string&, std::size_t, std::string&, int&, std::string&) override { return -2; }
+  bool ReplaceLocalFile(const std::string&, const std::string&) override { return false; }
+  void DeleteLocalFile(const std::string&) override {}
+  uint64_t LoadAcceptedListTime(const std::string&) override { return 0; }
+  bool StoreAcceptedListTime(const std::string&, uint64_t) override { return false; }
+  int GetFileListFromListFile(const CPendingWork&, bool, int& refusedEntries) override {
+    refusedEntries = 0;
     static const char* const names[] = {"bin/loomBrowser.exe", "bin/app.ocx",         "bin/VantoCore.dll",
                                         "fonts/NanumGothic.ttf", "data/설정파일.ini", "html/index.html",
                                         "html/img/로고.png",   "bin/Interop.Vanto.dll", "data/pack.zip"};

@@ -6,6 +6,10 @@
 
 #include "config/VantoCfg.h"
 #include "run/RunFakes.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
+#include "trust/MinisignFormat.h"
+#include "trust/MinisignSigner.h"
 #include "util/VantoResult.h"
 
 namespace {
@@ -593,4 +597,119 @@ TEST_F(VantoEngineTest, StoppedInstallingIsRecordedAndDoneByTheNextRun) {
   EXPECT_EQ(server.Count("GetFileListFromListFile"), 1);
   EXPECT_TRUE(server.record.Empty());
   EXPECT_EQ(server.savedRecords.back(), server.record.Serialize());
+}
+
+// Signed publishing: the list waits beside the previous one until its
+// .minisig verifies with PUBLISHER_KEY.
+class SignedRunTest : public VantoEngineTest {
+ protected:
+  SignedRunTest() {
+    EXPECT_TRUE(GenerateKeyPair(secret, key));
+    cfg.TARGET_DIR = dir.path();
+    cfg.PUBLISHER_KEY = PublicKeyLine(key);
+    finalPath = cfg.TARGET_DIR + "\\Vanto.lst";
+    EXPECT_TRUE(WriteWholeFile(finalPath, "previous list"));
+    server.onDownload = [this](FileItem& item) {
+      if (item.m_strFilePath == "Vanto.lst") WriteWholeFile(item.m_strLocalPath, served);
+    };
+    AddFiles(1);
+  }
+  // A .minisig for text as the publisher signs it.
+  std::string SignatureOf(const std::string& text, const std::string& comment) {
+    const std::string path = dir.Child("signed");
+    EXPECT_TRUE(WriteWholeFile(path, text));
+    MinisignSignature signature;
+    EXPECT_TRUE(SignFile(secret, path, MinisignAlgorithm::Hashed, comment, signature));
+    return SignatureFileText(signature, "signature from minisign secret key");
+  }
+  std::string Stamp(uint64_t t) { return "timestamp:" + std::to_string(t) + "\tfile:Vanto.lst\thashed"; }
+  void Publish(const std::string& comment) { server.smallFiles["/pub/Vanto.lst.minisig"] = SignatureOf(served, comment); }
+  std::string LocalList() {
+    std::string text;
+    ReadWholeFile(finalPath, &text);
+    return text;
+  }
+
+  ScopedTempDir dir;
+  LogCapture log;
+  MinisignSecretKey secret;
+  MinisignPublicKey key;
+  std::string finalPath;
+  std::string served = "bin/file0.dll|bin|2|REG|||" + std::string(64, 'a') + "\r\n";
+  const std::string listKey = "127.0.0.1:8080/pub/Vanto.lst";
+};
+
+TEST_F(SignedRunTest, CorrectlySignedListIsMovedIntoPlaceAndItsTimeKept) {
+  Publish(Stamp(server.now - 60));
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_EQ(server.Count("Fetch:/pub/Vanto.lst.minisig"), 1);
+  EXPECT_EQ(server.Count("GetFileListFromListFile:signed"), 1);
+  EXPECT_EQ(LocalList(), served);
+  EXPECT_FALSE(FileExists(finalPath + ".unverified"));
+  EXPECT_EQ(server.acceptedTimes[listKey], server.now - 60);
+  EXPECT_TRUE(log.Contains("IsAlreadyLastVersion> List file signature verified, key id " + KeyIdText(key.keyId)));
+}
+
+TEST_F(SignedRunTest, EveryRefusalKeepsThePreviousListAndEndsTheRunFatal) {
+  struct Case {
+    const char* name;
+    std::function<void()> attack;
+    const char* logLine;
+    const char* row;
+  };
+  const Case cases[] = {
+      {"no signature", [] {}, "List file signature refused : no signature file /pub/Vanto.lst.minisig",
+       "리스트 파일 서명 확인 실패 : 서명 파일 없음"},
+      {"changed after signing", [this] { Publish(Stamp(server.now)); served[0] = 'X'; },
+       "List file signature refused : signature does not match the file",
+       "리스트 파일 서명 확인 실패 : 서명 불일치(변조 의심)"},
+      {"no timestamp", [this] { Publish("file:Vanto.lst"); },
+       "List file signature refused : trusted comment carries no timestamp", "리스트 파일 서명 확인 실패 : 서명 시각 없음"},
+      {"replayed older release", [this] { Publish(Stamp(server.now - 100)); server.acceptedTimes[listKey] = server.now; },
+       "Older list file refused (replayed release) : timestamp",
+       "이전 버전 리스트 파일 거부 : 서명 시각이 이미 받은 리스트보다 이전임(재전송 의심)"},
+      {"invalid key", [this] { Publish(Stamp(server.now)); cfg.PUBLISHER_KEY = "RWnot a key"; },
+       "List file signature refused : PUBLISHER_KEY is not a minisign public key",
+       "리스트 파일 서명 확인 실패 : 서명 키(PUBLISHER_KEY) 설정 오류"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.calls.clear();
+    server.smallFiles.clear();
+    dialog.posted.clear();
+    dialog.rows.clear();
+    completions.clear();
+    c.attack();
+    Run();
+    EXPECT_EQ(g_nResult, VANTO_FATAL_ERROR);
+    EXPECT_EQ(completions, std::vector<int>{2});
+    EXPECT_EQ(server.Count("GetFileListFromListFile"), 0);
+    EXPECT_EQ(server.Count("Download:bin/"), 0);
+    EXPECT_TRUE(server.HandlerCalls().empty());
+    EXPECT_EQ(LocalList(), "previous list");
+    EXPECT_FALSE(FileExists(finalPath + ".unverified"));
+    EXPECT_TRUE(log.Contains(c.logLine)) << log.Text();
+    EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, c.row));
+  }
+}
+
+TEST_F(SignedRunTest, EntriesRefusedForLackingADigestFailTheRunAsPartial) {
+  Publish(Stamp(server.now));
+  server.entries.clear();
+  server.refusedByReader = 1;
+  dialog.answers = {kNo};
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_PARTIAL_FAILURE);
+  EXPECT_EQ(completions, std::vector<int>{3});
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 0);
+}
+
+TEST_F(VantoEngineTest, WithoutPublisherKeyNoSignatureIsAskedFor) {
+  AddFiles(1);
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_EQ(server.Count("Fetch:"), 0);
+  EXPECT_EQ(server.Count("Replace:"), 0);
+  EXPECT_EQ(server.Count("GetFileListFromListFile:signed"), 0);
 }
