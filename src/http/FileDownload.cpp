@@ -13,6 +13,8 @@
 #include "http/InternetError.h"
 #include "http/LocalFileSink.h"
 #include "http/PacedReader.h"
+#include "http/TransferBounds.h"
+#include "http/TransferClock.h"
 #include "http/TransferLoop.h"
 #include "http/UrlEncoding.h"
 #include "util/FileUtil.h"
@@ -27,30 +29,51 @@ const int kRetry = 1;  // internal: take the second attempt
 class CResponseReader : public ITransferReader {
  public:
   explicit CResponseReader(CHttpRequest& request) : m_request(request) {}
-  uint32_t Read(void* buffer, uint32_t capacity) override { return m_request.Read(buffer, capacity); }
+  uint32_t Read(void* buffer, uint32_t capacity) override {
+    // The paced reads have come down to one block: the server is slow. A
+    // read asks only for what has arrived, since a read for more waits
+    // until all of it came, and a server sending a byte now and then would
+    // hold it past the download's deadline.
+    if (capacity <= kTransferBlockSize) {
+      DWORD available = 0;
+      if (m_request.QueryDataAvailable(available) && available > 0 && available < capacity) capacity = available;
+    }
+    return m_request.Read(buffer, capacity);
+  }
 
  private:
   CHttpRequest& m_request;
 };
 
-// The size the list or the server gave, as the transfer uses it.
-LocalFilePlan MakeLocalFilePlan(const ServerFileInfo& item) {
+// A size the list or the server gave: a text that starts with a digit.
+bool HasKnownSize(const ServerFileInfo& item) {
+  const std::string& size = item.m_strFileSize;
+  return item.m_nChunkedFlag == 0 && !size.empty() && std::isdigit(static_cast<unsigned char>(size[0]));
+}
+
+// The size the list or the server gave, and the bounds of the answer.
+LocalFilePlan MakeLocalFilePlan(const ServerFileInfo& item, bool gzip, const TransferBounds& bounds,
+                                int64_t deadlineMs) {
   LocalFilePlan plan;
   plan.path = item.m_strLocalPath;
   plan.chunked = item.m_nChunkedFlag != 0;
   if (!plan.chunked) plan.serverSize = std::strtoll(item.m_strFileSize.c_str(), nullptr, 10);
   plan.sha256 = item.m_strSha256;
+  plan.bounds = bounds;
+  plan.deadlineMs = deadlineMs;
+  if (!HasKnownSize(item) || plan.serverSize <= 0)
+    plan.maxBytes = bounds.unknownSize;
+  else if (gzip)
+    plan.maxBytes = GzipAnswerBound(plan.serverSize);
   return plan;
 }
 
-// The transfer ends at the server size only when one was learnt: a size
-// text that does not start with a digit reads to the end of the data.
-TransferPlan MakeTransferPlan(const ServerFileInfo& item, const LocalFilePlan& file) {
+// A plain answer ends at the server size when one was learnt; a gzip
+// answer's length is not that size, it is read to its end (within its
+// bound).
+TransferPlan MakeTransferPlan(const ServerFileInfo& item, const LocalFilePlan& file, bool gzip) {
   TransferPlan plan;
-  const std::string& size = item.m_strFileSize;
-  if (!file.chunked && !size.empty() && std::isdigit(static_cast<unsigned char>(size[0]))) {
-    plan.stopAtSize = file.serverSize;
-  }
+  if (HasKnownSize(item) && !gzip) plan.stopAtSize = file.serverSize;
   return plan;
 }
 
@@ -62,7 +85,7 @@ class CFileDownload {
                 int certIgnoreFlag, int32_t& errCode, std::string& errMsg)
       : m_http(http), m_caller(caller), m_item(item), m_nDateFlag(dateFlag), m_nProgressFlag(progressFlag),
         m_nCertIgnoreFlag(certIgnoreFlag), m_errCode(errCode), m_errMsg(errMsg),
-        m_backup(item.m_strLocalPath, caller) {}
+        m_backup(item.m_strLocalPath, item.m_strBackupPath, caller) {}
 
   int Run() {
     m_errCode = 0;
@@ -72,6 +95,8 @@ class CFileDownload {
     std::snprintf(object, sizeof(object), "%s/%s", cfg.DOWNLOAD_BASE_URL.c_str(), m_item.m_strFilePath.c_str());
     m_strObject = object;
     m_strEncoded = EncodeUrlUtf8(m_strObject, cfg.ENCODE_URL_UTF);
+    m_nDeadlineMs = SteadyMilliseconds() +
+                    DownloadDeadlineSpanMs(cfg.m_dwConnectTimeOut, cfg.m_dwSendTimeOut, cfg.m_dwRecvTimeOut);
     m_backup.PutBackLeftover();
 
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -140,7 +165,19 @@ class CFileDownload {
       return DOWNLOAD_LOCAL_WRITE;
     }
 
-    const LocalFilePlan filePlan = MakeLocalFilePlan(m_item);
+    // The encoding decides how the answer is bounded, so it is known first.
+    if (m_item.m_nGzipFlag == -1) {
+      std::string encoding;
+      request.QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
+      if (::lstrcmpiA(encoding.c_str(), "gzip") == 0) {
+        m_item.m_nGzipFlag = 1;
+        LogIfOpen(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
+      } else {
+        m_item.m_nGzipFlag = 0;
+      }
+    }
+    const bool gzip = m_item.m_nGzipFlag == 1;
+    const LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
     CLocalFileSink sink(filePlan, m_caller.nRequestStopFlag, m_nProgressFlag ? &m_caller.display : nullptr);
     if (!sink.Open()) {
       const DWORD error = ::GetLastError();
@@ -154,7 +191,7 @@ class CFileDownload {
     CResponseReader response(request);
     CPacedReader reader(response);
     int64_t total = 0;
-    int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan), total);
+    int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan, gzip), total);
     if (rc == DOWNLOAD_OK) rc = sink.Close();
     if (rc != DOWNLOAD_OK) {
       // The old file first: closing a request with body left unread can
@@ -165,21 +202,11 @@ class CFileDownload {
       return rc;
     }
 
-    if (m_item.m_nGzipFlag == -1) {
-      std::string encoding;
-      request.QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
-      if (::lstrcmpiA(encoding.c_str(), "gzip") == 0) {
-        m_item.m_nGzipFlag = 1;
-        LogIfOpen(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
-      } else {
-        m_item.m_nGzipFlag = 0;
-      }
-    }
     request.Close();
     LogIfOpen(LOG_DEBUG, "%sClose HTTP File Success", kPrefix);
 
     // Whatever the checks on the closed file find wrong, the old file comes back.
-    rc = sink.CheckClosedFile(m_item.m_nGzipFlag == 1);
+    rc = sink.CheckClosedFile(gzip);
     if (rc != DOWNLOAD_OK) {
       m_backup.Restore();
       return rc;
@@ -208,6 +235,7 @@ class CFileDownload {
   std::string& m_errMsg;
   std::string m_strObject;
   std::string m_strEncoded;
+  int64_t m_nDeadlineMs = -1;  // one deadline for both attempts
   CDownloadBackup m_backup;
 };
 }  // namespace

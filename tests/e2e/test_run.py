@@ -96,7 +96,7 @@ class RunTest(vanto.PublishedCase):
         log = self.log_text(self.target)
         self.assertIn(DOWN_COMPLETE % 3, log)
         self.assertNotIn("CVantoExeDlg::OnDownComplete> Post WM_CLOSE Message", log)
-        self.assertIsNone(self.result_code(self.target), "the result is written at exit")
+        self.assertEqual(self.result_code(self.target), "2", "not finished: the final result is written at exit")
 
     def test_pass_entry_failure_does_not_fail_the_run(self):
         self.write_list(list(FILES) + ["bin/optional.dll,,,EXE|PASS"])
