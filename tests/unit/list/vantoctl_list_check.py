@@ -113,7 +113,9 @@ class ListCheck(unittest.TestCase):
         return [json.loads(line) for line in result.stdout.decode("utf-8").splitlines()], stderr
 
     def test_every_rule(self):
-        got, stderr = self.check("--exclude-dirs", "bin\\old", "--all-reg", "1", errors=1)
+        got, stderr = self.check("--exclude-dirs", "bin\\old", "--all-reg", "1", errors=2)
+        self.assertIn("vantoctl: error: line 27: field 5 (the time) is no time: \"\"SYS,X\"\" (a comma in a name "
+                      "needs the name in double quotes)\n", stderr)
         self.assertIn("vantoctl: error: line 28: longer than 1022 characters: clients read it in pieces, each as a "
                       "line of its own\n", stderr)
         self.assertEqual(len(got), len(EXPECTED))
@@ -123,19 +125,19 @@ class ListCheck(unittest.TestCase):
             self.assertEqual(list(have.keys()), list(EXPECTED[0].keys()))
 
     def test_without_excludes_nothing_is_excluded(self):
-        got, stderr = self.check("--target-dir", "D:\\Other\\", errors=1)
+        got, stderr = self.check("--target-dir", "D:\\Other\\", errors=2)
         self.assertFalse(any(e["excluded"] for e in got))
         self.assertEqual(got[0]["m_strLocalPath"], "D:\\Other\\app\\bin\\x.dll")
         self.assertIn("line 26 has no server path", stderr)
 
     def test_all_reg_counts_registrations(self):
-        _, stderr = self.check("--all-reg", "1", "--exclude-dirs", "bin\\old", errors=1)
+        _, stderr = self.check("--all-reg", "1", "--exclude-dirs", "bin\\old", errors=2)
         self.assertIn("with ALL_REG_FLAG 1, 1 REG entries", stderr)
-        _, stderr = self.check("--all-reg", "0", errors=1)
+        _, stderr = self.check("--all-reg", "0", errors=2)
         self.assertIn("with ALL_REG_FLAG 0, 0 REG entries", stderr)
 
     def test_quoted_exclude_prefix_with_comma(self):
-        got, _ = self.check("--exclude-dirs", '"t\\c,d",q', errors=1)
+        got, _ = self.check("--exclude-dirs", '"t\\c,d",q', errors=2)
         self.assertTrue(next(e for e in got if e["line"] == 17)["excluded"])
         self.assertFalse(next(e for e in got if e["line"] == 4)["excluded"])
 

@@ -14,6 +14,7 @@ import unittest
 
 VANTOCTL = sys.argv.pop(1) if len(sys.argv) > 1 else "vantoctl"
 STAMP = 1445412480  # Wed, 21 Oct 2015 07:28:00 GMT
+LONG = "/".join(["d" * 220] * 5) + "/x.dll"  # a path beyond the client's line, in folders a disk allows
 FILES = {"bin/app.dll": b"x" * 9000, "데이터/설정.ini": b"[A]\r\n", "top.txt": b""}
 
 
@@ -81,7 +82,7 @@ class ListMake(unittest.TestCase):
         a Ctrl-Z would end the list, a long name would be read in pieces:
         the list is not written and every such file is named."""
         hostile = {"evil\n_STARTUP/run.exe": b"x", "cut\x1a.dll": b"y", "cr\r.dll": b"z",
-                   "deep/" + "n" * 1040 + ".dll": b"w"}
+                   LONG: b"w"}
         for rel, data in hostile.items():
             path = os.path.join(self.pub, *rel.split("/"))
             os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -98,7 +99,7 @@ class ListMake(unittest.TestCase):
             "vantoctl: error: 'cut\\x1A.dll': the name holds a Ctrl-Z (0x1A), which ends the list for clients; "
             "clients would misread the list",
             "vantoctl: error: 'cr\\x0D.dll': the name holds a carriage return (0x0D); clients would misread the list",
-            "vantoctl: error: 'deep/" + "n" * 1040 + ".dll': its line is longer than 1022 characters; clients "
+            "vantoctl: error: '" + LONG + "': its line is longer than 1022 characters; clients "
             "would read it in pieces",
         ]), r.stderr)
         self.assertIn("vantoctl: no list written: rename or remove the files above", r.stderr.decode())
