@@ -32,6 +32,8 @@ class CDownloadBackup {
   CDownloadBackup(const std::string& localPath, const std::string& backupPath, DownloadCaller& caller);
 
   const std::string& BackupPath() const { return m_strBackupPath; }
+  // The old file waits at the backup path (false: there was none).
+  bool HasOldFile() const { return m_bBackupMade; }
 
   // First thing of a download: a backup left by an interrupted download is
   // put back over whatever that download left at the local path. When it

@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "http/CertificateError.h"
 #include "http/DownloadBackup.h"
 #include "http/DownloadErrorRow.h"
 #include "http/DownloadLog.h"
+#include "http/DurableFile.h"
 #include "http/InternetError.h"
 #include "http/LocalFileSink.h"
 #include "http/PacedReader.h"
@@ -43,6 +45,33 @@ class CResponseReader : public ITransferReader {
 
  private:
   CHttpRequest& m_request;
+};
+
+// A file downloaded where none was is written beside its place and moved
+// there in one step only when it is complete, so an interrupted download
+// leaves nothing at the path: a system file, fetched only while it is
+// missing, is never kept half written. Whatever is left at the end goes.
+class CPartFile {
+ public:
+  explicit CPartFile(std::string path) : m_strPath(std::move(path)) {}
+  ~CPartFile() {
+    if (m_strPath.empty()) return;
+    ClearReadOnlyProperty(m_strPath);
+    ::DeleteFileA(m_strPath.c_str());
+  }
+  CPartFile(const CPartFile&) = delete;
+  CPartFile& operator=(const CPartFile&) = delete;
+
+  const std::string& Path() const { return m_strPath; }
+  // false with the system's error; the file then goes with this object.
+  bool MoveTo(const std::string& localPath) {
+    if (!ReplaceFileDurably(m_strPath, localPath)) return false;
+    m_strPath.clear();
+    return true;
+  }
+
+ private:
+  std::string m_strPath;
 };
 
 // A size the list or the server gave: a text that starts with a digit.
@@ -177,7 +206,11 @@ class CFileDownload {
       }
     }
     const bool gzip = m_item.m_nGzipFlag == 1;
-    const LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
+    const bool fresh = !m_backup.HasOldFile();
+    CPartFile part(fresh ? local + ".part~" : std::string());
+    const std::string& writePath = fresh ? part.Path() : local;
+    LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
+    filePlan.path = writePath;
     CLocalFileSink sink(filePlan, m_caller.nRequestStopFlag, m_nProgressFlag ? &m_caller.display : nullptr);
     if (!sink.Open()) {
       const DWORD error = ::GetLastError();
@@ -212,14 +245,23 @@ class CFileDownload {
       return rc;
     }
 
+    int dateRc = 0;
     if (m_nDateFlag) {
-      const int dateRc = SetFileModifyDate(local, m_item.m_strModifyTime, m_http.Cfg().FILE_COMPARE_GMT_TIME);
+      dateRc = SetFileModifyDate(writePath, m_item.m_strModifyTime, m_http.Cfg().FILE_COMPARE_GMT_TIME);
       if (dateRc < 0) {
         LogIfOpen(LOG_ERROR, "%sSetFileModifyDate() Fail, RetVal = %d", kPrefix, dateRc);
-        return DOWNLOAD_SET_DATE;
+      } else {
+        LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
       }
-      LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
     }
+    if (fresh && !part.MoveTo(local)) {
+      const DWORD error = ::GetLastError();
+      LogIfOpen(LOG_ERROR, "%sMove Down File Fail(%s -> %s), ErrCode = %d", kPrefix, writePath.c_str(), local.c_str(),
+                static_cast<int>(error));
+      AddDownloadErrorRow(m_caller, "로컬 파일 열기 실패(%s). : %s", local, error);
+      return DOWNLOAD_LOCAL_WRITE;
+    }
+    if (dateRc < 0) return DOWNLOAD_SET_DATE;  // the new file stays, with the wrong time
 
     m_backup.DeleteBackup();
     return DOWNLOAD_OK;

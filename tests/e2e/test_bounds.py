@@ -142,6 +142,34 @@ class BoundsTest(HttpCase):
         self.assertIn("Decoded Size Bound Reached(%s), Bound = %d" % (harness.to_windows(self.local("bomb.dll")),
                                                                         64 * MIB), self.log())
 
+    def test_a_new_file_killed_before_it_takes_its_place_leaves_nothing_there(self):
+        """A file that was not there (a system file is fetched only while it
+        is missing) is written beside its place and moved there complete in
+        one step. Killed at that move, nothing is at the path; the next
+        download puts it there whole and leaves nothing beside it."""
+        self.publish("sys/new.dll", TEXT, MTIME)
+        target = self.local("sys", "new.dll")
+        settings = os.path.join(self.dir, "kill_settings.txt")
+        with open(settings, "wb") as f:
+            f.write("".join(f"{k}={v}\n" for k, v in self.settings.items()).encode("cp949"))
+        logdir = os.path.join(self.dir, "kill_log")
+        os.makedirs(logdir)
+        tail = os.path.join(self.dir, "kill_tail.txt")
+        with open(tail, "wb") as f:
+            f.write(('"%s" "%s" item sys/new.dll "%s" info download 1' % (
+                harness.to_windows(settings), harness.to_windows(logdir), harness.to_windows(target))).encode("cp949"))
+        killat = harness.exe_path("vanto_killat.exe")
+        r = harness.run(killat, [harness.to_windows(harness.exe_path("vanto_http_driver.exe")), harness.to_windows(tail),
+                                 "90000", "MoveFileExA", "new.dll.part~"], timeout=150)
+        self.assertEqual(r.returncode, 0, harness.describe(r))
+        self.assertFalse(os.path.exists(target), "nothing at the path of a file that never arrived whole")
+
+        out = self.download("sys/new.dll", target, "info")
+        self.assertEqual(out.int("download_result"), 0)
+        self.assertEqual(self.read(target), TEXT)
+        self.assertAlmostEqual(os.path.getmtime(target), MTIME, delta=2)
+        self.assertEqual(os.listdir(self.local("sys")), ["new.dll"])
+
     def test_a_server_that_drips_is_cut_at_the_deadline(self):
         """Time-outs of 1 s each: every read gets its byte in time, the
         download as a whole ends after 3 s."""
