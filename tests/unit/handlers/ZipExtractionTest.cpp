@@ -106,7 +106,7 @@ TEST_F(ZipExtractionTest, AnArchiveAnnouncingTooMuchWritesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     const auto item =
-        Archive("bomb\a.zip", MakeZipArchive({{"first.txt", "1"}, {"big.bin", "x", false, false, c.announced}}));
+        Archive("bomb\\a.zip", MakeZipArchive({{"first.txt", "1"}, {"big.bin", "x", false, false, c.announced}}));
     std::vector<std::string> extracted;
     EXPECT_EQ(ProcessZipFile(*item, &extracted), -3);
     EXPECT_TRUE(m_log.Contains(c.line));
