@@ -101,7 +101,9 @@ class BoundsTest(HttpCase):
             commands += ["download", "1"]
         with DiskWatch(self.local()) as disk:
             out = self.drive(*commands, timeout=240)
-        self.assertEqual(self.results(out), [-6, -6, -4, -6, -6, -6, -6])
+        # sized.dll: the answer is larger than deflate could need for the
+        # size the list gives, so it is cut while it transfers.
+        self.assertEqual(self.results(out), [-6, -4, -4, -6, -6, -6, -6])
         for name in names:
             self.assert_old_and_alone(name)
         # With the bound for unknown sizes at 8 MiB, neither bomb nor the
@@ -113,8 +115,8 @@ class BoundsTest(HttpCase):
         for line in [
             "[ERROR] CVantoExeDlg::UnCompressGzipFile> Decoded Size Bound Reached(%s), Bound = %d, Decoded Size = "
             % (w(self.local("bomb.dll")), 8 * MIB),
-            "[ERROR] CVantoExeDlg::UnCompressGzipFile> Decoded Size Bound Reached(%s), Bound = %d, Decoded Size = "
-            % (w(self.local("sized.dll")), len(TEXT)),
+            "[ERROR] CVantoExeDlg::DownloadOneFileFromServer> Transfer Size Bound Reached(%s), Bound = %d"
+            % (w(self.local("sized.dll")), len(TEXT) + len(TEXT) // 8192 + 65536),
             "[ERROR] CVantoExeDlg::DownloadOneFileFromServer> Transfer Size Bound Reached(%s), Bound = %d"
             % (w(self.local("endless.dll")), 8 * MIB),
             "[ERROR] CVantoExeDlg::UnCompressGzipFile> Gzip Stream damaged(%s) : the CRC-32 differs, Decoded Size = %d"

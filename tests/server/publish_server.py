@@ -278,6 +278,11 @@ def _make_publish_handler(server):
             try:
                 while True:
                     self.wfile.write(chunk)
+                    self.wfile.flush()
+                    # A pause now and then: Wine's WinINet, closing a request,
+                    # reads what has already arrived and would never stop
+                    # against a sender that never pauses.
+                    time.sleep(0.002)
             except OSError:
                 pass  # the client went away
 
