@@ -32,19 +32,24 @@ class CResponseReader : public ITransferReader {
  public:
   explicit CResponseReader(CHttpRequest& request) : m_request(request) {}
   uint32_t Read(void* buffer, uint32_t capacity) override {
-    // The paced reads have come down to one block: the server is slow. A
-    // read asks only for what has arrived, since a read for more waits
-    // until all of it came, and a server sending a byte now and then would
-    // hold it past the download's deadline.
-    if (capacity <= kTransferBlockSize) {
+    // After a slow read the server is slow: a read asks only for what has
+    // arrived, since a read for more waits until all of it came, and a
+    // server sending a byte now and then would hold it past the download's
+    // deadline.
+    if (m_bSlow) {
       DWORD available = 0;
-      if (m_request.QueryDataAvailable(available) && available > 0 && available < capacity) capacity = available;
+      if (!m_request.QueryDataAvailable(available)) throw CInternetError(::GetLastError());
+      if (available > 0 && available < capacity) capacity = available;
     }
-    return m_request.Read(buffer, capacity);
+    const int64_t start = SteadyMilliseconds();
+    const uint32_t got = m_request.Read(buffer, capacity);
+    m_bSlow = SteadyMilliseconds() - start > kSlowReadMs;
+    return got;
   }
 
  private:
   CHttpRequest& m_request;
+  bool m_bSlow = false;
 };
 
 // A file downloaded where none was is written beside its place and moved

@@ -100,10 +100,15 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint6
   }
   if (result.state == GZIP_DECODE_DATA_ERROR || result.state == GZIP_DECODE_TRUNCATED ||
       result.state == GZIP_DECODE_INIT_ERROR) {
-    if (g_pMyLog)
+    if (g_pMyLog) {
       g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> Gzip Stream %s(%s) : %s, Decoded Size = %llu",
                     GzipDecodeStateText(result.state), filePath.c_str(), result.damage,
                     static_cast<unsigned long long>(result.decodedSize));
+      if (result.decodedSize == 0)
+        g_pMyLog->Log(LOG_ERROR,
+                      "CVantoExeDlg::UnCompressGzipFile> Failed GZipUnCompress(). pUnCompressBuff==NULL or "
+                      "dwUnCompressSize==0");
+    }
     dropTemp();
     return 0;
   }
