@@ -32,16 +32,16 @@ class CResponseReader : public ITransferReader {
  public:
   explicit CResponseReader(CHttpRequest& request) : m_request(request) {}
   uint32_t Read(void* buffer, uint32_t capacity) override {
-    // After a slow read the server is slow: a read asks only for what has
-    // arrived, since a read for more waits until all of it came, and a
-    // server sending a byte now and then would hold it past the download's
-    // deadline.
+    // The first read, and every read after a slow one, asks only for what
+    // has arrived: a read for more waits until all of it came, and a server
+    // sending a byte now and then would hold it past the download's
+    // deadline. A fast server is read as asked.
+    const int64_t start = SteadyMilliseconds();
     if (m_bSlow) {
       DWORD available = 0;
       if (!m_request.QueryDataAvailable(available)) throw CInternetError(::GetLastError());
       if (available > 0 && available < capacity) capacity = available;
     }
-    const int64_t start = SteadyMilliseconds();
     const uint32_t got = m_request.Read(buffer, capacity);
     m_bSlow = SteadyMilliseconds() - start > kSlowReadMs;
     return got;
@@ -49,7 +49,7 @@ class CResponseReader : public ITransferReader {
 
  private:
   CHttpRequest& m_request;
-  bool m_bSlow = false;
+  bool m_bSlow = true;  // nothing is known of the server yet
 };
 
 // A file downloaded where none was is written beside its place and moved
