@@ -32,24 +32,20 @@ class CResponseReader : public ITransferReader {
  public:
   explicit CResponseReader(CHttpRequest& request) : m_request(request) {}
   uint32_t Read(void* buffer, uint32_t capacity) override {
-    // The first read, and every read after a slow one, asks only for what
-    // has arrived: a read for more waits until all of it came, and a server
-    // sending a byte now and then would hold it past the download's
-    // deadline. A fast server is read as asked.
-    const int64_t start = SteadyMilliseconds();
-    if (m_bSlow) {
+    // The paced reads have come down to one block: the server may be slow.
+    // A read asks only for what has arrived, since a read for more waits
+    // until all of it came, and a server sending a byte now and then would
+    // hold it past the download's deadline.
+    if (capacity <= kTransferBlockSize) {
       DWORD available = 0;
       if (!m_request.QueryDataAvailable(available)) throw CInternetError(::GetLastError());
       if (available > 0 && available < capacity) capacity = available;
     }
-    const uint32_t got = m_request.Read(buffer, capacity);
-    m_bSlow = SteadyMilliseconds() - start > kSlowReadMs;
-    return got;
+    return m_request.Read(buffer, capacity);
   }
 
  private:
   CHttpRequest& m_request;
-  bool m_bSlow = true;  // nothing is known of the server yet
 };
 
 // A file downloaded where none was is written beside its place and moved
