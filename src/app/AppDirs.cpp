@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/AppMessage.h"
+#include "util/PathText.h"
 
 namespace {
 struct SidFree {
@@ -83,9 +84,8 @@ int CreateParentDirectories(const std::string& path, DWORD* error) {
   *error = 0;
   const std::string trimmed = Trim(path);
   if (trimmed.empty()) return -2;
-  const size_t last = trimmed.rfind('\\');
-  if (last == std::string::npos) return -3;
-  const std::string dir = trimmed.substr(0, last);
+  if (!HasBackslash(trimmed)) return -3;
+  const std::string dir = FolderOfPath(trimmed);
   bool rootSkipped = false;
   bool first = true;
   for (size_t i = 0; i < dir.size(); ++i) {

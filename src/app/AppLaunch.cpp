@@ -16,6 +16,7 @@
 #include "app/RunTwin.h"
 #include "util/Cp949Case.h"
 #include "util/FileUtil.h"
+#include "util/PathText.h"
 #include "util/WinHandles.h"
 
 namespace {
@@ -40,11 +41,6 @@ bool GetStatus(const std::string& path, FileStatus* status) {
 bool FileExists(const std::string& path) {
   FileStatus status;
   return GetStatus(path, &status);
-}
-
-std::string FileNameOf(const std::string& path) {
-  const size_t slash = path.rfind('\\');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string ProgramFilesDir() {
@@ -112,7 +108,7 @@ int KillRun(const char* prefix, const std::string& path, bool twin) {
     return -1;
   }
   if (!FileExists(path)) return -1;
-  const std::string fileName = FileNameOf(path);
+  const std::string fileName = NameOfPath(path);
   const size_t dot = fileName.rfind('.');
   if (dot == std::string::npos) {
     LogIfOpen(LOG_INFO, "%s2 ReverseFind() Fail...", prefix);
@@ -181,7 +177,7 @@ int KillVantoExe(const std::string& path) {
   }
   if (!FileExists(path)) return -2;
   CKillUtil killer;
-  const bool killed = killer.KillProcess(FileNameOf(path).c_str(), path.c_str());
+  const bool killed = killer.KillProcess(NameOfPath(path).c_str(), path.c_str());
   LogIfOpen(LOG_ERROR, "CVantoExeApp::KillVantoExe> KillProcess Return Value = %d", killed ? 1 : 0);
   return 1;
 }
@@ -271,12 +267,11 @@ int CopyAndRun(const std::string& path, const std::string& argument, const std::
   RefreshRunTwin(kPrefix, path, runPath, true);
   const std::string commandLine = BuildCommandLine(runPath, argument, true);
   LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRun> CmdPath = %s", commandLine.c_str());
-  const size_t slash = path.rfind('\\');
-  if (slash == std::string::npos) {
+  if (!HasBackslash(path)) {
     LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRun> nPos = %d, Path = %s", -1, path.c_str());
     return -1;
   }
-  const std::string workDir = path.substr(0, slash);
+  const std::string workDir = FolderOfPath(path);
   PROCESS_INFORMATION pi = {};
   if (!CreateProgramProcess(commandLine, workDir.c_str(), title, &pi)) {
     LogIfOpen(LOG_ERROR, "CVantoExeApp::CopyAndRun> CreateProcess() Fail, RetVal = %d, ErrCode = %lu", 0,
@@ -313,12 +308,11 @@ int CopyAndRunLoomBrowser(const std::string& path, const std::string& argument, 
   }
   const std::string commandLine = BuildCommandLine(program, argument, true);
   LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> CmdPath = %s", commandLine.c_str());
-  const size_t slash = path.rfind('\\');
-  if (slash == std::string::npos) {
+  if (!HasBackslash(path)) {
     LogIfOpen(LOG_INFO, "CVantoExeApp::CopyAndRunLoomBrowser> nPos = %d, Path = %s", -1, path.c_str());
     return -1;
   }
-  const std::string workDir = path.substr(0, slash);
+  const std::string workDir = FolderOfPath(path);
   PROCESS_INFORMATION pi = {};
   if (!CreateProgramProcess(commandLine, workDir.c_str(), title, &pi)) {
     LogIfOpen(LOG_ERROR, "CVantoExeApp::CopyAndRunLoomBrowser> CreateProcess() Fail, RetVal = %d, ErrCode = %lu", 0,

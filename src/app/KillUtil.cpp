@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "util/MyLog.h"
+#include "util/PathText.h"
 
 namespace {
 constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
@@ -159,10 +160,9 @@ UniqueHandle CKillUtil::THFindProcess(const char* fileName, const char* fullPath
   PROCESSENTRY32 entry;
   entry.dwSize = sizeof(entry);
   for (BOOL more = m_fProcessFirst(snapshot.get(), &entry); more; more = m_fProcessNext(snapshot.get(), &entry)) {
-    const char* slash = std::strrchr(entry.szExeFile, '\\');
-    const char* name = slash ? slash + 1 : entry.szExeFile;
-    if (::lstrcmpiA(name, fileName) != 0) continue;
-    Trace(LOG_INFO, "CKillUtil::THFindProcess> Find Matching Process Name, Name = %s", name);
+    const std::string name = NameOfPath(entry.szExeFile);
+    if (::lstrcmpiA(name.c_str(), fileName) != 0) continue;
+    Trace(LOG_INFO, "CKillUtil::THFindProcess> Find Matching Process Name, Name = %s", name.c_str());
     *processId = entry.th32ProcessID;
     const int found = CheckCandidate(kPrefix, fullPath, entry.th32ProcessID, result);
     if (found != 0) break;  // matched, or a process that cannot be opened ends the search

@@ -3,7 +3,6 @@
 #include "app/VantoExeApp.h"
 
 #include <commctrl.h>
-#include <gdiplus.h>
 
 #include <cstdio>
 #include <cstring>
@@ -18,9 +17,10 @@
 #include "app/SpecialDirs.h"
 #include "config/CfgNormalize.h"
 #include "config/CommandLine.h"
-#include "http/CertificatePrompt.h"
+#include "http/CertificateRetry.h"
 #include "http/RequestFlags.h"
 #include "http/ServerConfigDownload.h"
+#include "util/PathText.h"
 #include "util/TextConv.h"
 #include "util/VantoResult.h"
 
@@ -77,13 +77,13 @@ std::string CVantoExeApp::MutexName() const {
 int CVantoExeApp::CheckLaunchName() {
   char path[512] = "";
   ::GetModuleFileNameA(nullptr, path, sizeof(path));
-  const char* slash = std::strrchr(path, '\\');
-  if (!slash || slash == path) return 0;
-  const size_t dirLength = static_cast<size_t>(slash - path);
-  std::memcpy(g_szModuleDir, path, dirLength);
-  g_szModuleDir[dirLength] = '\0';
+  const std::string dir = FolderOfPath(path);
+  if (dir.empty()) return 0;
+  // The folder is shorter than the 512-byte path it came from.
+  std::memcpy(g_szModuleDir, dir.c_str(), dir.size() + 1);
+  const std::string name = NameOfPath(path);
   if (m_strCmdLine.empty() &&
-      (::lstrcmpiA(slash + 1, g_szExeNames[1]) == 0 || ::lstrcmpiA(slash + 1, g_szExeNames[2]) == 0)) {
+      (::lstrcmpiA(name.c_str(), g_szExeNames[1]) == 0 || ::lstrcmpiA(name.c_str(), g_szExeNames[2]) == 0)) {
     ShowAppMessage("이 파일은 사용자가 직접 실행 할 수 없습니다.");
     return 0;
   }
@@ -94,8 +94,7 @@ std::string CVantoExeApp::GetDefaultIniPath() {
   char path[1024] = "";
   ::GetModuleFileNameA(nullptr, path, sizeof(path));
   std::string text = path;
-  const size_t slash = text.rfind('\\');
-  if (slash != std::string::npos) text.resize(slash);
+  if (HasBackslash(text)) text = FolderOfPath(text);
   return text + "\\Vanto.ini";
 }
 
@@ -211,18 +210,26 @@ int CVantoExeApp::LoadWebModeConfig() {
   g_pMyLog->Log(LOG_INFO, "CVantoExeApp::InitInstance> Try to LoadConfigFromServer()");
   int32_t errCode = 0;
   std::string errMsg;
-  int result = LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
-                                    m_nCertIgnoreFlag, errCode, errMsg, cfg.PROXY_IP_ADDR, cfg.PROXY_USER_NAME,
-                                    cfg.PROXY_USER_PASSWORD, cfg.PROXY_AUTH_MODE);
-  if (result < 0 && ShouldAskIgnoreCertificate(cfg.SVR_HTTPS, m_nCertIgnoreFlag, errCode) &&
-      ShowAppMessage(CertificatePromptText(errMsg), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
-    g_pMyLog->Log(LOG_INFO, "CVantoExeApp::InitInstance> Retry LoadConfigFromServer()");
-    m_nCertIgnoreFlag = 1;
-    // The retry goes without the proxy settings.
-    result = LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
-                                  m_nCertIgnoreFlag, errCode, errMsg, "", "", "", 0);
-  }
-  return result;
+  bool retry = false;
+  const CertificateRetry rule{
+      cfg.SVR_HTTPS, m_nCertIgnoreFlag,
+      [](const std::string& question) { return ShowAppMessage(question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES; },
+      nullptr, "CVantoExeApp::InitInstance> Retry LoadConfigFromServer()"};
+  return CallWithCertificateRetry(
+      rule,
+      [&] {
+        // The retry goes without the proxy settings.
+        const int answer =
+            retry ? LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS, cfg.m_strSvrCfgFilePath,
+                                         m_nCertIgnoreFlag, errCode, errMsg, "", "", "", 0)
+                  : LoadConfigFromServer(cfg, cfg.SVR_IP_ADDR, cfg.SVR_PORT_NO, cfg.SVR_HTTPS,
+                                         cfg.m_strSvrCfgFilePath, m_nCertIgnoreFlag, errCode, errMsg,
+                                         cfg.PROXY_IP_ADDR, cfg.PROXY_USER_NAME, cfg.PROXY_USER_PASSWORD,
+                                         cfg.PROXY_AUTH_MODE);
+        retry = true;
+        return answer;
+      },
+      errCode, errMsg);
 }
 
 void CVantoExeApp::RunServerSession() {
@@ -256,17 +263,16 @@ BOOL CVantoExeApp::InitInstance() {
     g_nStartFailFlag = 2;
     return FALSE;
   }
-  WSADATA wsa;
-  if (::WSAStartup(MAKEWORD(2, 2), &wsa) != 0) {
+  m_winsock = std::make_unique<CWinsockSession>();
+  if (!m_winsock->IsStarted()) {
+    m_winsock.reset();
     FailStart(LoadResourceText(kIdsSocketsInitFailed, "Windows 소켓 초기화에 실패하였습니다."));
     return FALSE;
   }
-  m_bSocketsStarted = true;
 
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  Gdiplus::GdiplusStartupInput gdiplusInput;
-  if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr) != Gdiplus::Ok) m_gdiplusToken = 0;
+  m_gdiplus = std::make_unique<CGdiplusSession>();
   m_nCertIgnoreFlag = 0;
 
   m_hMutex.reset(::CreateMutexA(nullptr, TRUE, MutexName().c_str()));

@@ -9,9 +9,11 @@
 #include <memory>
 #include <string>
 
+#include "app/WinsockSession.h"
 #include "config/VantoCfg.h"
 #include "http/HttpContext.h"
 #include "list/FileItemLists.h"
+#include "ui/GdiplusSession.h"
 #include "util/MyLog.h"
 #include "util/SpecialDirMap.h"
 #include "util/WinHandles.h"
@@ -46,12 +48,6 @@ class CVantoExeApp {
 
   int CreateEnvLink();
   void WriteDownloadDate();
-
-  CVantoCfg* GetCfg() const { return m_pCfg.get(); }
-  // Shared session, connection and request flags of the run (from step 26
-  // on its flags are the live ones); null before and after.
-  CHttpContext* GetHttp() const { return m_pHttp.get(); }
-  const std::string& GetVersion() const { return m_strVersion; }
 
   // Set by the self-update check after it started the updated copy.
   int32_t m_nRestartFlag = 0;
@@ -92,8 +88,10 @@ class CVantoExeApp {
   FileItem m_ListFileItem;
   SpecialDirMap m_mapSpecialDir;
   UniqueHandle m_hMutex;
-  ULONG_PTR m_gdiplusToken = 0;
-  bool m_bSocketsStarted = false;
+  // Started by InitInstance, ended by ExitInstance (GDI+ first, sockets
+  // last), or by the destructor after a start-up that returned early.
+  std::unique_ptr<CGdiplusSession> m_gdiplus;
+  std::unique_ptr<CWinsockSession> m_winsock;
 };
 
 // The running application object, or null outside its life.

@@ -1,7 +1,6 @@
 // Exit sequence of the application object: result file, links, agent,
 // download date, companion browsers, release of everything.
 #include <winsock2.h>
-#include <gdiplus.h>
 
 #include <cstdio>
 #include <ctime>
@@ -22,10 +21,7 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 }  // namespace
 
 int CVantoExeApp::ExitInstance() {
-  if (m_gdiplusToken) {
-    Gdiplus::GdiplusShutdown(m_gdiplusToken);
-    m_gdiplusToken = 0;
-  }
+  m_gdiplus.reset();
   if (g_nStartFailFlag == 1 || g_nStartFailFlag == 2) return 0;
 
   if (g_szCurrentDir[0] != '\0') {
@@ -76,10 +72,7 @@ int CVantoExeApp::ExitInstance() {
     g_pMyLog = nullptr;
     m_pLog.reset();
   }
-  if (m_bSocketsStarted) {
-    ::WSACleanup();
-    m_bSocketsStarted = false;
-  }
+  m_winsock.reset();
   return 0;
 }
 

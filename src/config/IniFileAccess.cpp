@@ -37,7 +37,8 @@ bool ReadIniFileBytes(const std::string& path, std::string* bytes) {
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <memory>
+
+#include "util/FileOwner.h"
 
 namespace {
 std::string NativePath(const std::string& path) {
@@ -47,9 +48,6 @@ std::string NativePath(const std::string& path) {
   }
   return native;
 }
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 }  // namespace
 
 bool IniFileExists(const std::string& path) {
@@ -58,7 +56,7 @@ bool IniFileExists(const std::string& path) {
 }
 
 bool ReadIniFileBytes(const std::string& path, std::string* bytes) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(NativePath(path).c_str(), "rb"));
+  UniqueFile file(std::fopen(NativePath(path).c_str(), "rb"));
   if (!file) return false;
   bytes->clear();
   char block[4096];

@@ -2,13 +2,18 @@
 // All run-time settings of one run. Filled once at start-up from exactly one
 // source (local INI, 40-field command line, server file or a named INI file),
 // then only read. Members carry the configuration key names so that every
-// layer refers to a setting by the name administrators write.
+// layer refers to a setting by the name administrators write; the keys
+// themselves are the rows of CfgKeyTable.h.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "config/CfgKeyTable.h"
+
 class CVantoCfg {
  public:
+  static constexpr uint32_t kDefaultTimeOutMs = 1800000;
+
   CVantoCfg();
   virtual ~CVantoCfg();
 
@@ -17,58 +22,24 @@ class CVantoCfg {
   // last-list-file rule. Always 0.
   int LoadConfigFromIniFile(const std::string& iniPath, const std::string& sectionName);
 
-  // The 40 dump lines (message texts only), in order.
+  // The dump lines (message texts only): a start rule, one line per dumped
+  // key in table order (40 lines in all today), an end rule.
   std::vector<std::string> GetConfigDumpLines() const;
   // Writes the dump lines to g_pMyLog at INFO; nothing without a log.
   void LogConfigInfo() const;
 
-  uint32_t m_dwConnectTimeOut;
-  uint32_t m_dwSendTimeOut;
-  uint32_t m_dwRecvTimeOut;
-  std::string m_strCfgFilePath;
-  std::string m_strCfgFileSectionName;
-  int LOG_ENCODE_FLAG;
-  std::string m_strStartMode;
-  std::string LOOMBROWSER_PROG_FILE_PATH;
-  std::string LOOMBROWSER_PROG_ARGUMENT;
-  std::string SVR_IP_ADDR;
-  std::string SVR_PORT_NO;
-  std::string DOWNLOAD_BASE_URL;
-  std::string m_strSvrCfgFilePath;
-  std::string LIST_FILE_NAME;
-  std::string TARGET_DIR;
-  int CHECK_LIST_FILE_FLAG;
-  int ALL_REG_FLAG;
-  int KILL_LOOMBROWSER_FLAG;
-  int TIME_CHECK_SPAN;
-  std::string DESKTOP_LINK_NAME;
-  std::string DESKTOP_LINK_URL;
-  std::string DESKTOP_LINK_ICON_LOCATION;
-  std::string AGENT_PROG_FILE_PATH;
-  std::string AGENT_PROG_ARGUMENT;
-  std::string EXCLUDE_DIRS;
-  std::string RUN_MODE;
-  std::string PROGRAM_LINK_NAME;
-  std::string PROGRAM_FILE_PATH;
-  std::string PROGRAM_ARGUMENT;
-  std::string PROGRAM_LINK_ICON_LOCATION;
-  int16_t SVR_HTTPS;
-  int DELETE_LOCAL_LIST_FILE;
-  int PROXY_AUTH_MODE;
-  std::string PROXY_IP_ADDR;
-  std::string PROXY_USER_NAME;
-  std::string PROXY_USER_PASSWORD;
-  int OCX_FILE_REGISTRY_MODE;
-  int KILL_LOOMBROWSER5_FLAG;
-  std::string LOOMBROWSER5_PROG_FILE_PATH;
-  std::string LOOMBROWSER5_PROG_ARGUMENT;
+  uint32_t m_dwConnectTimeOut = kDefaultTimeOutMs;
+  uint32_t m_dwSendTimeOut = kDefaultTimeOutMs;
+  uint32_t m_dwRecvTimeOut = kDefaultTimeOutMs;
+
+  // Every configuration key, one member each (see CfgKeyTable.h).
+#define VANTO_CFG_MEMBER(type, name, initial, missing, field, uses) Cfg##type name = initial;
+  VANTO_CFG_KEYS(VANTO_CFG_MEMBER)
+#undef VANTO_CFG_MEMBER
+
+  // Set by start-up, not configuration keys.
+  std::string m_strSvrCfgFilePath;  // start mode 2's server configuration path
   std::string m_strOrgSvrIpAddr;
   std::string m_strOrgSvrPortNo;
-  int DOWNLOAD_FROM_BP_SERVER;
-  std::string BP_SERVER_PORT_NO;
-  std::string LAST_LIST_FILE_NAME;
-  int LAST_CHECK_DAY_INTERVAL;
   std::string m_strLastDownDate;
-  int ENCODE_URL_UTF;
-  int FILE_COMPARE_GMT_TIME;
 };

@@ -15,22 +15,22 @@ int HandleExecuteTypeFiles(const FileItemList& cmdItems, IRunDisplay& display, c
   for (const std::unique_ptr<FileItem>& entry : cmdItems) {
     const FileItem& item = *entry;
     if (item.m_nFileType != FILE_KIND_EXE) continue;
-    int r = 0;
+    LaunchResult r = LAUNCH_STARTED;
     if (item.m_nWaitFlag != 0) {
       r = StartExeFileByShellExecuteAndWaitClose(item.m_strLocalPath, item.m_strArgument, display, stopFlag);
-      if (r != 0)
+      if (r != LAUNCH_STARTED)
         LogIfOpen(LOG_WARN,
                   "CVantoExeDlg::HandleExecuteTypeFiles> StartExeFileByShellExecuteAndWaitClose() Fail, RetVal = %d, "
                   "File = %s",
-                  r, item.m_strLocalPath.c_str());
+                  static_cast<int>(r), item.m_strLocalPath.c_str());
     } else {
       r = StartExeFileByShellExecute(item.m_strLocalPath, item.m_strArgument, 0);
-      if (r != 0)
+      if (r != LAUNCH_STARTED)
         LogIfOpen(LOG_WARN,
-                  "CVantoExeDlg::HandleExecuteTypeFiles> StartExeFileByShellExecute() Fail, RetVal = %d, File = %s", r,
-                  item.m_strLocalPath.c_str());
+                  "CVantoExeDlg::HandleExecuteTypeFiles> StartExeFileByShellExecute() Fail, RetVal = %d, File = %s",
+                  static_cast<int>(r), item.m_strLocalPath.c_str());
     }
-    if (r != 0) success = 0;
+    if (r != LAUNCH_STARTED) success = 0;
   }
   return success == 1 ? 0 : -1;
 }
@@ -52,17 +52,17 @@ int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display) {
   return 0;
 }
 
-int ProcessRegistryFile(const FileItem& item) {
+bool ProcessRegistryFile(const FileItem& item) {
   const char kPrefix[] = "CSyncEngine::ProcessRegistryFile> ";
   LogIfOpen(LOG_DEBUG, "%sCmd Str : regedit -s %s ", kPrefix, item.m_strLocalPath.c_str());
   const intptr_t r = ShellOpen("regedit", RegistryFileParameters(item.m_strLocalPath),
                                RegistryFileFolder(item.m_strLocalPath), SW_HIDE);
   if (r > 32) {
     LogIfOpen(LOG_DEBUG, "%s%s Success To Regist File.", kPrefix, item.m_strLocalPath.c_str());
-    return 1;
+    return true;
   }
   LogIfOpen(LOG_DEBUG, "%s%s Fail To Regist File..", kPrefix, item.m_strLocalPath.c_str());
-  return -1;
+  return false;
 }
 
 int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display, RegistryFileImport import) {
@@ -72,7 +72,7 @@ int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display,
   for (const std::unique_ptr<FileItem>& entry : downItems) {
     const FileItem& item = *entry;
     if (item.m_nFileType != FILE_KIND_REF || item.m_nDownFlag != 1) continue;
-    if (import(item) >= 0) continue;
+    if (import(item)) continue;
     LogIfOpen(LOG_WARN, "CSyncEngine::HandleRegistryTypeFiles> Delete Local Flle = %s", item.m_strLocalPath.c_str());
     if (!::DeleteFileA(item.m_strLocalPath.c_str())) {
       const DWORD error = ::GetLastError();

@@ -17,12 +17,12 @@ int HandleExecuteTypeFiles(const FileItemList& cmdItems, IRunDisplay& display, c
 // Returns 0.
 int HandleDeleteTypeFiles(const FileItemList& downItems, IRunDisplay& display);
 
-// Starts the registry editor silently for one REF entry (not waited for).
-// 1 started, -1 not.
-int ProcessRegistryFile(const FileItem& item);
+// Starts the registry editor silently for one REF entry (not waited for);
+// true when it was started.
+bool ProcessRegistryFile(const FileItem& item);
 
 // Imports every fetched REF entry; a file whose import could not be started
 // is deleted, so that the next run fetches it again. 0 all started, -1 not.
-using RegistryFileImport = int (*)(const FileItem& item);
+using RegistryFileImport = bool (*)(const FileItem& item);
 int HandleRegistryTypeFiles(const FileItemList& downItems, IRunDisplay& display,
                             RegistryFileImport import = ProcessRegistryFile);

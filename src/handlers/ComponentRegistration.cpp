@@ -2,6 +2,7 @@
 
 #include "handlers/RegistrationPlatform.h"
 #include "util/LogIfOpen.h"
+#include "util/PathText.h"
 #include "util/RunDisplay.h"
 #include "util/TotalLine.h"
 
@@ -15,17 +16,9 @@ const char kByRegAsm[] = "CVantoExeDlg::ProcessRegisterFileByRegAsm> ";
 const char kZipReg[] = "CVantoExeDlg::HandleZipRegTypeFiles> ";
 
 const char kRegisterStep[] = "프로그램 파일 시스템 등록중...";
-constexpr unsigned kErrorBox = 0x10;  // MB_OK | MB_ICONERROR
 
 const char kStartLine[] = "--------------------------------------------------------------------------------------S";
 const char kEndLine[] = "--------------------------------------------------------------------------------------E";
-
-// Directory and name of a path, split at its last "\" (no "\": no directory).
-void SplitAtLastBackslash(const std::string& path, std::string& dir, std::string& name) {
-  const size_t slash = path.rfind('\\');
-  dir = slash == std::string::npos ? std::string() : path.substr(0, slash);
-  name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool IsProcessable(const FileItem& item, int32_t kind) { return item.m_nFileType == kind && item.m_nDownFlag == 1; }
 }  // namespace
@@ -42,11 +35,9 @@ CComponentRegistration::CComponentRegistration(IRunDisplay& display, IRegistrati
 
 unsigned CComponentRegistration::RunInFileFolder(const std::string& tool, const char* toolSwitch,
                                                  const std::string& filePath) {
-  std::string dir, name;
-  SplitAtLastBackslash(filePath, dir, name);
   // The tool gets the bare name and finds the file in its current folder.
-  m_platform.ChangeCurrentDirectory(dir);
-  return m_platform.RunHidden(tool + " " + toolSwitch + " " + QuoteCommandArgument(name));
+  m_platform.ChangeCurrentDirectory(FolderOfPath(filePath));
+  return m_platform.RunHidden(tool + " " + toolSwitch + " " + QuoteCommandArgument(NameOfPath(filePath)));
 }
 
 void CComponentRegistration::DeleteFailedFile(const char* logPrefix, const std::string& path) {
@@ -77,7 +68,7 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegSvr32(const FileItemList
   if (!m_platform.Exists(regSvr32)) {
     if (showFlag == 1)
       m_display.AskUser("시스템에서 regsvr32.exe 파일을 찾을 수 없어 레지스트리에 파일을 등록 할 수가 없습니다.", "",
-                        kErrorBox);
+                        BOX_OK | BOX_ICON_ERROR);
     return -2;
   }
   LogIfOpen(LOG_INFO, "%s", kStartLine);
@@ -100,15 +91,15 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegSvr32(const FileItemList
     m_display.PumpWaitingMessages();
 
     if (m_nRegistryMode == 2) {
-      const size_t slash = item.m_strLocalPath.rfind('\\');
-      if (slash == std::string::npos || slash == 0) {
+      const std::string folder = FolderOfPath(item.m_strLocalPath);
+      if (folder.empty()) {
         LogIfOpen(LOG_ERROR, "%sInvalid registry file(%s).", kRegSvr32, path);
         success = false;
       } else {
-        m_platform.ChangeCurrentDirectory(item.m_strLocalPath.substr(0, slash));
-        const int r =
+        m_platform.ChangeCurrentDirectory(folder);
+        const LaunchResult r =
             m_platform.StartExeFileByShellExecute(regSvr32, "/s " + QuoteCommandArgument(item.m_strLocalPath), 1);
-        if (r == 0) {
+        if (r == LAUNCH_STARTED) {
           LogIfOpen(LOG_DEBUG, "%sRegistered by StartExeFileByShellExecute(%s).", kRegSvr32, path);
         } else {
           success = false;
@@ -150,7 +141,7 @@ int CComponentRegistration::ProcessRegisterFileByRegSvr32(const FileItem& item) 
   const char* path = item.m_strLocalPath.c_str();
   LogIfOpen(LOG_DEBUG, "%sCmd Str : %s /s %s", kByRegSvr32, regSvr32.c_str(), path);
   const unsigned r = RunInFileFolder(regSvr32, "/s", item.m_strLocalPath);
-  if (r <= 31) {
+  if (!WinExecStarted(r)) {
     LogIfOpen(LOG_ERROR, "%sWinExec(%s) 2, ErrCode = %d", kByRegSvr32, path,
               static_cast<int>(m_platform.LastErrorCode()));
     const std::string text = m_platform.LastErrorText();
@@ -170,13 +161,11 @@ int CComponentRegistration::ProcessRegisterFile2ByRegSvr32(const std::string& pa
     return -1;
   }
   LogIfOpen(LOG_DEBUG, "%sTarget file = %s", kByRegSvr32Two, path.c_str());
-  std::string dir, name;
-  SplitAtLastBackslash(path, dir, name);
-  m_platform.ChangeCurrentDirectory(dir);
-  const std::string command = RegSvr32Path() + " /s " + QuoteCommandArgument(name);
+  m_platform.ChangeCurrentDirectory(FolderOfPath(path));
+  const std::string command = RegSvr32Path() + " /s " + QuoteCommandArgument(NameOfPath(path));
   LogIfOpen(LOG_DEBUG, "%sCmd Str = %s", kByRegSvr32Two, command.c_str());
   const unsigned r = m_platform.RunHidden(command);
-  if (r <= 31) {
+  if (!WinExecStarted(r)) {
     LogIfOpen(LOG_ERROR, "%sWinExec(%s) Fail, ErrCode = %d", kByRegSvr32Two, path.c_str(),
               static_cast<int>(m_platform.LastErrorCode()));
     m_platform.LastErrorText();
@@ -199,7 +188,7 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegAsm(const FileItemList& 
   if (regAsm.empty() || !m_platform.Exists(regAsm)) {
     if (showFlag == 1)
       m_display.AskUser("시스템에서 regasm.exe 파일을 찾을 수 없어 레지스트리에 파일을 등록 할 수가 없습니다.", "",
-                        kErrorBox);
+                        BOX_OK | BOX_ICON_ERROR);
     return -2;
   }
   bool success = true;
@@ -238,7 +227,7 @@ int CComponentRegistration::ProcessRegisterFileByRegAsm(const FileItem& item, co
   const char* path = item.m_strLocalPath.c_str();
   LogIfOpen(LOG_DEBUG, "%sCmd Str : %s /silent %s", kByRegAsm, regAsmPath.c_str(), path);
   const unsigned r = RunInFileFolder(regAsmPath, "/silent", item.m_strLocalPath);
-  if (r <= 31) {
+  if (!WinExecStarted(r)) {
     LogIfOpen(LOG_ERROR, "%sWinExec(%s) 2, ErrCode = %d", kByRegAsm, path,
               static_cast<int>(m_platform.LastErrorCode()));
     m_platform.LastErrorText();

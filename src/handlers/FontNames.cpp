@@ -1,14 +1,14 @@
 #include "handlers/FontNames.h"
 
+#include "util/PathText.h"
+
 const char* const kFontKeyWow64 = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 const char* const kFontKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 
 const char* FontRegistryKeyFor(bool hasSysWow64Folder) { return hasSysWow64Folder ? kFontKeyWow64 : kFontKey; }
 
 std::string FontFileNameOf(const std::string& localPath) {
-  // A backslash is never the second byte of a CP949 character.
-  const std::string::size_type slash = localPath.rfind('\\');
-  return slash == std::string::npos ? localPath : localPath.substr(slash + 1);
+  return NameOfPath(localPath);
 }
 
 std::string FontValueNameOf(const std::string& fontFileName) {

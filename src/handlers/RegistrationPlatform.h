@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "handlers/LaunchResult.h"
 #include "list/FileItem.h"
 
 // Attribute bits of a folder entry (the Windows file attribute values).
@@ -21,6 +22,11 @@ struct FoundFile {
   uint32_t attributes = 0;
 };
 
+// WinExec returns a value above 31 when the program was started, an error
+// code (0..31) otherwise.
+constexpr unsigned kWinExecLastErrorResult = 31;
+inline bool WinExecStarted(unsigned result) { return result > kWinExecLastErrorResult; }
+
 class IRegistrationPlatform {
  public:
   virtual ~IRegistrationPlatform() = default;
@@ -28,7 +34,7 @@ class IRegistrationPlatform {
   virtual bool Exists(const std::string& path) = 0;
   // The process's current directory; false when it could not be changed.
   virtual bool ChangeCurrentDirectory(const std::string& dir) = 0;
-  // WinExec with SW_HIDE: a result above 31 means started.
+  // WinExec with SW_HIDE; WinExecStarted tells whether the result means started.
   virtual unsigned RunHidden(const std::string& commandLine) = 0;
   // The system's error code of the last failed call made here, and its
   // text (logged; empty when the system has none).
@@ -40,8 +46,8 @@ class IRegistrationPlatform {
   // The in-process route: 1 registered; 0 no item or path; -1 not loaded;
   // -2 no DllRegisterServer; -3 DllRegisterServer failed.
   virtual int ProcessRegistryFileByLoadLibrary(const FileItem* item) = 0;
-  // Starts a program through the shell ("runas"); 0 started, 1 not.
-  virtual int StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait) = 0;
+  // Starts a program through the shell ("runas").
+  virtual LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait) = 0;
   // false when the system call failed.
   virtual bool WindowsDirectory(std::string& dir) = 0;
   // The entries matching a pattern such as "C:\x\*.*", in the order the

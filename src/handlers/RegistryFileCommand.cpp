@@ -1,8 +1,9 @@
 #include "handlers/RegistryFileCommand.h"
 
+#include "util/PathText.h"
+
 std::string RegistryFileParameters(const std::string& localPath) { return "-s \"" + localPath + "\""; }
 
 std::string RegistryFileFolder(const std::string& localPath) {
-  const std::string::size_type slash = localPath.rfind('\\');
-  return slash == std::string::npos ? std::string() : localPath.substr(0, slash + 1);
+  return HasBackslash(localPath) ? FolderOfPath(localPath) + "\\" : std::string();
 }

@@ -27,11 +27,11 @@ UniqueHandle GetProcessHandleByShellExecute(const std::string& program, const st
   return UniqueHandle(info.hProcess);
 }
 
-int16_t StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait) {
+LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait) {
   UniqueHandle process = GetProcessHandleByShellExecute(program, parameters);
   if (!process) {
     LogIfOpen(LOG_ERROR, "CVantoExeDlg::StartExeFileByShellExecute> ShellExecuteEx() Failed.");
-    return 1;
+    return LAUNCH_NOT_STARTED;
   }
   LogIfOpen(LOG_DEBUG, "CVantoExeDlg::StartExeFileByShellExecute> ShellExecuteEx() Success.");
   if (wait != 0) {
@@ -39,16 +39,16 @@ int16_t StartExeFileByShellExecute(const std::string& program, const std::string
     LogIfOpen(LOG_DEBUG, "CVantoExeDlg::StartExeFileByShellExecute> WaitForSingleObject Return, RetVal = %d",
               static_cast<int>(r));
   }
-  return 0;
+  return LAUNCH_STARTED;
 }
 
-int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const std::string& parameters,
-                                               IRunDisplay& display, const int32_t& stopFlag) {
+LaunchResult StartExeFileByShellExecuteAndWaitClose(const std::string& program, const std::string& parameters,
+                                                    IRunDisplay& display, const int32_t& stopFlag) {
   const char kPrefix[] = "CVantoExeDlg::StartExeFileByShellExecuteAndWaitClose> ";
   UniqueHandle process = GetProcessHandleByShellExecute(program, parameters);
   if (!process) {
     LogIfOpen(LOG_ERROR, "%sShellExecuteEx() Failed.", kPrefix);
-    return 1;
+    return LAUNCH_NOT_STARTED;
   }
   LogIfOpen(LOG_DEBUG, "%sShellExecuteEx() Success. And now wait for the process to terminate.", kPrefix);
   display.ShowStepMessage("실행된 파일이 종료 되기를 기다리는 중...");
@@ -57,7 +57,7 @@ int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const
       process.reset();  // the program keeps running
       display.ShowStepMessage("대기 상태가 중단 되었습니다.");
       LogIfOpen(LOG_DEBUG, "%s'%s' > The end wait has been interrupted.", kPrefix, program.c_str());
-      return 0;
+      return LAUNCH_STARTED;
     }
     display.PumpWaitingMessages();
     // A Stop click is handled inside that dispatch; waiting now would miss
@@ -71,7 +71,7 @@ int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const
       LogIfOpen(LOG_INFO, "%sWaitForSingleObject Return, nRet = %s", kPrefix,
                 r == WAIT_OBJECT_0 ? "WAIT_OBJECT_0" : "0xFFFFFFFF");
       LogIfOpen(LOG_DEBUG, "%s'%s' > The process has been terminated.", kPrefix, program.c_str());
-      return 0;
+      return LAUNCH_STARTED;
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "handlers/LaunchResult.h"
 #include "util/WinHandles.h"
 
 class IRunDisplay;
@@ -14,15 +15,15 @@ class IRunDisplay;
 // text passes no parameters at all.
 UniqueHandle GetProcessHandleByShellExecute(const std::string& program, const std::string& parameters);
 
-// 0 started (and, with wait not 0, ended), 1 not started. The wait blocks
-// without dispatching window messages.
-int16_t StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait);
+// Started (and, with wait not 0, ended) or not. The wait blocks without
+// dispatching window messages.
+LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait);
 
-// 0 started and ended, or the wait was given up because stopFlag became 1
-// (the program keeps running); 1 not started. While waiting, the window stays
+// Started and ended, or the wait was given up because stopFlag became 1 (the
+// program keeps running); or not started. While waiting, the window stays
 // alive: one waiting message is dispatched per wake-up through the display.
-int16_t StartExeFileByShellExecuteAndWaitClose(const std::string& program, const std::string& parameters,
-                                               IRunDisplay& display, const int32_t& stopFlag);
+LaunchResult StartExeFileByShellExecuteAndWaitClose(const std::string& program, const std::string& parameters,
+                                                    IRunDisplay& display, const int32_t& stopFlag);
 
 // ShellExecuteA with the verb "open" and no owner window; empty parameters
 // or folder pass none. The shell's result: above 32 when the file was

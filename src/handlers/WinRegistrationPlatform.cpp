@@ -79,7 +79,7 @@ bool CWinRegistrationPlatform::ChangeCurrentDirectory(const std::string& dir) {
 
 unsigned CWinRegistrationPlatform::RunHidden(const std::string& commandLine) {
   const UINT r = ::WinExec(commandLine.c_str(), SW_HIDE);
-  if (r <= 31) KeepLastError();
+  if (!WinExecStarted(r)) KeepLastError();
   return r;
 }
 
@@ -96,10 +96,10 @@ int CWinRegistrationPlatform::ProcessRegistryFileByLoadLibrary(const FileItem* i
   return ::ProcessRegistryFileByLoadLibrary(item);
 }
 
-int CWinRegistrationPlatform::StartExeFileByShellExecute(const std::string& program, const std::string& parameters,
-                                                         int wait) {
-  const int r = ::StartExeFileByShellExecute(program, parameters, wait);
-  if (r != 0) KeepLastError();
+LaunchResult CWinRegistrationPlatform::StartExeFileByShellExecute(const std::string& program,
+                                                                  const std::string& parameters, int wait) {
+  const LaunchResult r = ::StartExeFileByShellExecute(program, parameters, wait);
+  if (r != LAUNCH_STARTED) KeepLastError();
   return r;
 }
 

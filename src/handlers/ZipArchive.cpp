@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include "iowin32.h"
 #endif
+#include "util/FileOwner.h"
 #include "util/TextConv.h"
 
 namespace {
@@ -17,10 +18,6 @@ constexpr size_t kBlockSize = 64 * 1024;
 
 unzFile Handle(void* handle) { return static_cast<unzFile>(handle); }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // An archive without members: nothing but the end record (and its comment).
 bool IsEmptyArchive(const std::string& path) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "util/PathText.h"
+
 std::string ToBackslashPath(const std::string& path) {
   std::string out = path;
   std::replace(out.begin(), out.end(), '/', '\\');
@@ -10,8 +12,7 @@ std::string ToBackslashPath(const std::string& path) {
 }
 
 std::string ZipExtractDirOf(const std::string& zipPath) {
-  const size_t slash = zipPath.rfind('\\');
-  return slash == std::string::npos ? std::string() : zipPath.substr(0, slash);
+  return FolderOfPath(zipPath);
 }
 
 std::string JoinZipTarget(const std::string& folder, const std::string& memberName) {

@@ -6,5 +6,6 @@
 
 // The Korean question followed by the internet error's text.
 std::string CertificatePromptText(const std::string& errorText);
-// Yes/No box with the exclamation icon; true when the user answered Yes.
-bool AskIgnoreCertificateError(IRunDisplay& display, const std::string& errorText);
+// Shows question in a Yes/No box with the exclamation icon, captioned
+// "VantoExe"; true when the user answered Yes.
+bool AskYesIgnoreCertificate(IRunDisplay& display, const std::string& question);

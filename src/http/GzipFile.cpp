@@ -7,6 +7,7 @@
 
 #include "http/DurableFile.h"
 #include "http/GzipStreamDecoder.h"
+#include "util/FileOwner.h"
 #include "util/MyLog.h"
 
 
@@ -15,10 +16,6 @@ namespace {
 // instead of one per 4096-byte piece.
 constexpr size_t kFileBufferSize = 65536;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string ErrnoText(int error) {
   std::string text = std::strerror(error);

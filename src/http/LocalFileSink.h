@@ -10,6 +10,7 @@
 #include "http/DownloadProgress.h"
 #include "http/TransferBounds.h"
 #include "http/TransferLoop.h"
+#include "util/FileOwner.h"
 
 struct LocalFilePlan {
   std::string path;
@@ -59,14 +60,10 @@ class CLocalFileSink : public ITransferSink {
  private:
   int CheckDigest() const;
 
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-
   LocalFilePlan m_plan;
   const int32_t& m_nRequestStopFlag;
   ProgressClock m_clock;
   CDownloadProgress m_progress;
-  std::unique_ptr<std::FILE, FileCloser> m_file;
+  UniqueFile m_file;
   int64_t m_nTotal = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "http/CertificateError.h"
 #include "http/CertificatePrompt.h"
+#include "http/CertificateRetry.h"
 #include "http/HttpDate.h"
 #include "util/LogIfOpen.h"
 #include "http/InternetError.h"
@@ -111,13 +112,12 @@ int GetServerFileInfo(CHttpContext& http, IRunDisplay& display, ServerFileInfo& 
   std::snprintf(object, sizeof(object), "%s/%s", cfg.DOWNLOAD_BASE_URL.c_str(), item.m_strFilePath.c_str());
 
   ServerFileAnswer answer;
-  int result = QueryServerFileInfo(http, object, http.m_nCertIgnoreFlag, answer);
-  if (ShouldAskIgnoreCertificate(cfg.SVR_HTTPS, http.m_nCertIgnoreFlag, answer.nErrCode) &&
-      AskIgnoreCertificateError(display, answer.strErrMsg)) {
-    LogIfOpen(LOG_INFO, "CVantoExeDlg::GetServerFileInfo()> Retry GetServerFileInfo()");
-    http.m_nCertIgnoreFlag = 1;
-    result = QueryServerFileInfo(http, object, http.m_nCertIgnoreFlag, answer);
-  }
+  const CertificateRetry rule{cfg.SVR_HTTPS, http.m_nCertIgnoreFlag,
+                              [&display](const std::string& question) { return AskYesIgnoreCertificate(display, question); },
+                              nullptr, "CVantoExeDlg::GetServerFileInfo()> Retry GetServerFileInfo()"};
+  const int result = CallWithCertificateRetry(
+      rule, [&] { return QueryServerFileInfo(http, object, http.m_nCertIgnoreFlag, answer); }, answer.nErrCode,
+      answer.strErrMsg);
   item.m_nChunkedFlag = answer.nChunkedFlag;
   item.m_nGzipFlag = answer.nGzipFlag;
   errCode = answer.nErrCode;

@@ -121,7 +121,7 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
 
     bool accept = false;
     if (!item->m_strFileSize.empty() && !item->m_strModifyTime.empty()) {
-      if (IsFileToDownload(*item, cfg) == 1) {
+      if (CheckDownloadAndSettleBackup(*item, cfg) == 1) {
         if (g_pMyLog)
           g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(2) Line : %s", piece.text.c_str());
         accept = true;
@@ -133,7 +133,7 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
                       "CVantoExeDlg::GetFileListFromListFile> Can't Get Server File(%s) Info, So Add To Download File List",
                       item->m_strFilePath.c_str());
       accept = true;
-    } else if (IsFileToDownload(*item, cfg) == 1) {
+    } else if (CheckDownloadAndSettleBackup(*item, cfg) == 1) {
       if (g_pMyLog)
         g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(1) Line : %s", piece.text.c_str());
       accept = true;

@@ -149,7 +149,7 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
   return 1;
 }
 
-int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg) {
+int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg) {
   const int different = IsFileDifferent(item, item.m_strLocalPath, 1, cfg);
   SettleInterruptedDownload(item, different == 0);
   return different;

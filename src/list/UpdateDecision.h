@@ -7,9 +7,11 @@
 #include "list/FileItem.h"
 #include "config/VantoCfg.h"
 
-// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. Then a
-// backup an interrupted download left is settled (SettleInterruptedDownload).
-int IsFileToDownload(const FileItem& item, const CVantoCfg& cfg);
+// 1 fetch, 0 current. Local path m_strLocalPath, sizes compared. Not only a
+// question: a backup an interrupted download left beside the file is then
+// deleted or put back (SettleInterruptedDownload). Its log lines keep the
+// tag "CVantoExeDlg::IsFileToDownload> ".
+int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg);
 // A leftover backup beside the entry's file: deleted when the file is
 // current, else put back (SettleLeftoverBackup); delete and system entries
 // are left alone.

@@ -9,6 +9,14 @@ constexpr unsigned WMU_DOWN_COMPLETE = 0x0400 + 101;  // WM_USER + 101
 constexpr unsigned WMU_REQUEST_START = 0x0400 + 102;  // WM_USER + 102
 constexpr unsigned WMU_CLOSE_DIALOG = 0x0010;         // WM_CLOSE
 
+// How a run ended: the WPARAM of WMU_DOWN_COMPLETE (logged as a number).
+enum RunCompletion : int {
+  RUN_COMPLETE_DOWNLOADED = 0,           // every step succeeded (or the user accepted the failures)
+  RUN_COMPLETE_UP_TO_DATE_OR_STOPPED = 1,  // the list was unchanged, or Stop was pressed
+  RUN_COMPLETE_FATAL = 2,                // the list could not be read or fetched
+  RUN_COMPLETE_PARTIAL = 3,              // some files failed
+};
+
 class IRunDialog : public IRunDisplay {
  public:
   // Start (1003), Stop (1004), Close (1).

@@ -25,8 +25,8 @@ class IRunServices {
   // Reads the downloaded list file into the lists; entries on the download
   // list, or negative when the file cannot be read.
   virtual int GetFileListFromListFile() = 0;
-  // 1 fetch, 0 current.
-  virtual int IsFileToDownload(const FileItem& item) = 0;
+  // 1 fetch, 0 current; settles a leftover backup of the entry's file.
+  virtual int CheckDownloadAndSettleBackup(const FileItem& item) = 0;
   // 1 the server's list differs from the one last processed, 0 same.
   virtual int IsListFileDifferent(const FileItem& listItem) = 0;
   virtual int CopyServerListFileToLocalListFile(const FileItem& listItem) = 0;

@@ -48,8 +48,3 @@ std::string BuildFileUrl(const std::string& baseUrl, const std::string& filePath
     if (c == '\\') c = '/';
   return url;
 }
-
-std::string BuildCertificateQuestion(const std::string& errorText) {
-  return std::string("인증서 오류가 발생 했습니다.\r\n") + "오류를 무시(권장하지 않음)하고 계속 진행 하시겠습니까?\r\n\r\n" +
-         errorText;
-}

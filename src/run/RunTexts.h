@@ -13,5 +13,3 @@ std::string FormatSizeWithCommas(const std::string& digits);
 std::string DisplayNameOf(const std::string& filePath);
 // DOWNLOAD_BASE_URL "/" path, backslashes turned into "/".
 std::string BuildFileUrl(const std::string& baseUrl, const std::string& filePath);
-// The certificate question, followed by the internet error's text.
-std::string BuildCertificateQuestion(const std::string& errorText);

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "config/VantoCfg.h"
+#include "http/CertificateRetry.h"
 #include "run/RunServices.h"
 #include "run/RunTexts.h"
 #include "util/LogIfOpen.h"
@@ -13,8 +14,6 @@ const char* const kCheckStartLine =
     "--------------------------------------------------------------------------------------S";
 const char* const kCheckEndLine =
     "--------------------------------------------------------------------------------------E";
-constexpr unsigned kAskYesNoExclamation = 0x4 | 0x30;  // MB_YESNO | MB_ICONEXCLAMATION
-constexpr int kAnswerYes = 6;                          // IDYES
 }  // namespace
 
 CSelfUpdateCheck::CSelfUpdateCheck(IRunDisplay& display, IRunServices& services, const CVantoCfg* cfg,
@@ -76,7 +75,7 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
     }
     LogIfOpen(LOG_DEBUG, "CVantoExeDlg::IsSelfFileUpdated> Server File ModifyTime = %s, FileSize = %s",
               m_SelfFileItem.m_strModifyTime.c_str(), m_SelfFileItem.m_strFileSize.c_str());
-    if (m_services.IsFileToDownload(m_SelfFileItem) != 1) return 0;
+    if (m_services.CheckDownloadAndSettleBackup(m_SelfFileItem) != 1) return 0;
 
     const int down = DownloadSelfFile();
     if (down == 0) {
@@ -98,14 +97,15 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
 int CSelfUpdateCheck::DownloadSelfFile() {
   int errCode = 0;
   std::string errText;
-  int result = m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText);
-  if (result != 0 && m_pCfg->SVR_HTTPS == 2 && m_nCertIgnoreFlag == 0 && m_services.IsCertificateError(errCode)) {
-    m_strMsg = BuildCertificateQuestion(errText);
-    if (m_display.AskUser(m_strMsg, "", kAskYesNoExclamation) == kAnswerYes) {
-      LogIfOpen(LOG_INFO, "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()");
-      m_nCertIgnoreFlag = 1;
-      result = m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText);
-    }
-  }
-  return result;
+  const CertificateRetry rule{
+      m_pCfg->SVR_HTTPS, m_nCertIgnoreFlag,
+      [this](const std::string& question) {
+        m_strMsg = question;
+        return m_display.AskUser(m_strMsg, "", BOX_YESNO | BOX_ICON_EXCLAMATION) == BOX_ANSWER_YES;
+      },
+      [this](int32_t code) { return m_services.IsCertificateError(code); },
+      "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()"};
+  return CallWithCertificateRetry(
+      rule, [&] { return m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText); }, errCode,
+      errText);
 }

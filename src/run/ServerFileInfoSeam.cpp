@@ -1,7 +1,5 @@
 #include "run/ServerFileInfoSeam.h"
 
-#include "http/ServerFileQuery.h"
-
 ServerFileInfo ToServerInfo(const FileItem& item) {
   ServerFileInfo info;
   info.m_strFilePath = item.m_strFilePath;
@@ -20,15 +18,4 @@ void FromServerInfo(const ServerFileInfo& info, FileItem& item) {
   item.m_strFileSize = info.m_strFileSize;
   item.m_nChunkedFlag = info.m_nChunkedFlag;
   item.m_nGzipFlag = info.m_nGzipFlag;
-}
-
-ServerFileInfoQuery MakeServerFileInfoQuery(CHttpContext& http, IRunDisplay& display) {
-  return [&http, &display](FileItem& item) {
-    ServerFileInfo info = ToServerInfo(item);
-    int32_t errCode = 0;
-    std::string errMsg;
-    const int result = GetServerFileInfo(http, display, info, errCode, errMsg);
-    FromServerInfo(info, item);
-    return result;
-  };
 }

@@ -4,12 +4,6 @@
 
 #include "http/ServerFileInfo.h"
 
-class CHttpContext;
-
 // The request's view of an entry, and the answers written back into it.
 ServerFileInfo ToServerInfo(const FileItem& item);
 void FromServerInfo(const ServerFileInfo& info, FileItem& item);
-
-// The query GetFileListFromListFile uses in a run: GetServerFileInfo on the
-// shared connection, answers written back into the entry.
-ServerFileInfoQuery MakeServerFileInfoQuery(CHttpContext& http, IRunDisplay& display);

@@ -7,6 +7,7 @@
 #include "config/VantoCfg.h"
 #include "run/RunDialog.h"
 #include "run/RunServices.h"
+#include "http/CertificateRetry.h"
 #include "run/RunTexts.h"
 #include "util/MyLog.h"
 #include "util/VantoResult.h"
@@ -38,19 +39,18 @@ CVantoEngine::CVantoEngine(IRunDialog& dialog, IRunServices& services, const Van
 
 void CVantoEngine::ErrorRow(const std::string& text) { m_dialog.AddListMessage(LIST_ROW_ERROR, text); }
 
-template <typename Call>
-int CVantoEngine::WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine) {
-  int result = call();
-  if (result < 0 && m_ctx.pCfg && m_ctx.pCfg->SVR_HTTPS == 2 && *m_ctx.pCertIgnoreFlag == 0 &&
-      m_services.IsCertificateError(errCode)) {
-    m_strMsg = BuildCertificateQuestion(errText);
-    if (m_dialog.AskUser(m_strMsg, "", RUN_ASK_YESNO | RUN_ASK_ICON_EXCLAMATION) == RUN_ANSWER_YES) {
-      Log(LOG_INFO, "%s", retryLine);
-      *m_ctx.pCertIgnoreFlag = 1;
-      result = call();
-    }
-  }
-  return result;
+int CVantoEngine::WithCertificateRetry(const std::function<int()>& call, const int& errCode,
+                                       const std::string& errText, const char* retryLine) {
+  if (!m_ctx.pCfg) return call();
+  int32_t& certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
+  const CertificateRetry rule{
+      m_ctx.pCfg->SVR_HTTPS, certIgnoreFlag,
+      [this](const std::string& question) {
+        m_strMsg = question;
+        return m_dialog.AskUser(m_strMsg, "", BOX_YESNO | BOX_ICON_EXCLAMATION) == BOX_ANSWER_YES;
+      },
+      [this](int32_t code) { return m_services.IsCertificateError(code); }, retryLine};
+  return CallWithCertificateRetry(rule, call, errCode, errText);
 }
 
 void CVantoEngine::SwitchToMainServer() {
@@ -87,7 +87,7 @@ void CVantoEngine::OnRequestStart(int wParam, int lParam) {
     const std::string what = std::string(e.what()).substr(0, 512);
     Log(LOG_ERROR, "CVantoExeDlg::OnRequestStart> Error : %s, Set g_nResult = VANTO_FATAL_ERROR", what.c_str());
     g_nResult = VANTO_FATAL_ERROR;
-    m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, 2, 0);
+    m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, RUN_COMPLETE_FATAL, 0);
   }
 }
 
@@ -124,7 +124,7 @@ void CVantoEngine::Run(int wParam, int lParam) {
   }
   m_dialog.SetFirstStartFlag(0);
 
-  int completeWParam = 0;
+  RunCompletion completion = RUN_COMPLETE_DOWNLOADED;
   const int r = IsAlreadyLastVersion();
   Log(LOG_INFO, "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() RetVal = %d", r);
   if (r == 1) {
@@ -134,12 +134,12 @@ void CVantoEngine::Run(int wParam, int lParam) {
     m_services.HandleExecuteTypeFiles();
     m_services.HandleRegisterTypeFilesByRegAsm(1);
     m_services.HandleFontTypeFiles();
-    completeWParam = 1;
+    completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
   } else if (r < 0) {
     Log(LOG_ERROR,
         "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() Fail, RetVal = %d, Set g_nResult = VANTO_FATAL_ERROR", r);
     g_nResult = VANTO_FATAL_ERROR;
-    completeWParam = 2;
+    completion = RUN_COMPLETE_FATAL;
   } else {
     const CVantoCfg& cfg = *m_ctx.pCfg;
     int success = 1;
@@ -160,10 +160,10 @@ void CVantoEngine::Run(int wParam, int lParam) {
     Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> nAllSequenceSuccessFlag = %d", success);
     if (m_nRequestStopFlag != 0) {
       // A stopped run never counts as complete.
-      completeWParam = 1;
+      completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
       g_nResult = VANTO_STOP_BY_USER;
     } else if (success == 1) {
-      completeWParam = 0;
+      completion = RUN_COMPLETE_DOWNLOADED;
       Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Hide Vanto Dialog");
       m_services.CopyServerListFileToLocalListFile(*m_ctx.pListFileItem);
       m_strMsg = "프로그램 다운로드 완료";
@@ -172,24 +172,26 @@ void CVantoEngine::Run(int wParam, int lParam) {
       m_strMsg = BPDownloadFlag() == 1 ? "BP 서버에서 일부 프로그램 파일 다운로드 실패" : "일부 프로그램 파일 다운로드 실패";
       ErrorRow(m_strMsg);
       if (BPDownloadFlag() == 1) {
-        completeWParam = 3;
+        completion = RUN_COMPLETE_PARTIAL;
         g_nResult = VANTO_PARTIAL_FAILURE;
       } else {
         m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
                    "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
-        if (m_dialog.AskUser(m_strMsg, "Warning", RUN_ASK_YESNO | RUN_ASK_ICON_QUESTION) == RUN_ANSWER_YES) {
-          completeWParam = 0;
+        if (m_dialog.AskUser(m_strMsg, "Warning", BOX_YESNO | BOX_ICON_QUESTION) == BOX_ANSWER_YES) {
+          completion = RUN_COMPLETE_DOWNLOADED;
           g_nResult = VANTO_SUCCESS;
         } else {
-          completeWParam = 3;
+          completion = RUN_COMPLETE_PARTIAL;
           g_nResult = VANTO_PARTIAL_FAILURE;
         }
       }
     }
   }
-  if (r >= 0) Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, %d", completeWParam, 0);
+  if (r >= 0)
+    Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, %d, %d", static_cast<int>(completion),
+        0);
   Log(LOG_INFO, "%s", kRunEndLine);
-  m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completeWParam, 0);
+  m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completion, 0);
 }
 
 int CVantoEngine::IsAlreadyLastVersion() {
@@ -212,7 +214,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
     // The main server follows a BP run, so no message here.
     if (cfg.DOWNLOAD_FROM_BP_SERVER != 0 && BPDownloadFlag() == 1) return -1;
     m_strMsg = std::string("리스트 파일 정보를 가져오는 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
 
@@ -230,7 +232,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
       "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
   if (down < 0) {
     m_strMsg = std::string("리스트 파일 다운로드 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
 
@@ -245,7 +247,7 @@ int CVantoEngine::IsAlreadyLastVersion() {
     Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> Set g_nResult = VANTO_FATAL_ERROR");
     g_nResult = VANTO_FATAL_ERROR;
     m_strMsg = std::string("리스트 파일 데이터가 손상되었습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
-    m_dialog.AskUser(m_strMsg, "", RUN_ASK_OK);
+    m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -2;
   }
   return n > 0 ? 0 : 1;
@@ -328,7 +330,7 @@ int CVantoEngine::DownloadFilesInListFromServer() {
 
       if (known == 0) {
         if (item.m_nPassFlag == 0) result = 0;
-      } else if (m_services.IsFileToDownload(item) != 1) {
+      } else if (m_services.CheckDownloadAndSettleBackup(item) != 1) {
         item.m_nDownFlag = 1;
       } else {
         Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");

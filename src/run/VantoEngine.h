@@ -4,6 +4,7 @@
 // code. Talks to the window only through IRunDialog and to the server and
 // the list file only through IRunServices.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "list/FileItem.h"
@@ -21,15 +22,6 @@ struct VantoRunContext {
   int32_t* pBPDownloadFlag = nullptr;   // m_nBPDownloadFlag
   int32_t* pCertIgnoreFlag = nullptr;   // m_nCertIgnoreFlag
 };
-
-// Message box types and answers (the values of the Windows message box).
-enum RunAskType : unsigned {
-  RUN_ASK_OK = 0x0,
-  RUN_ASK_YESNO = 0x4,
-  RUN_ASK_ICON_QUESTION = 0x20,
-  RUN_ASK_ICON_EXCLAMATION = 0x30,
-};
-constexpr int RUN_ANSWER_YES = 6;
 
 class CVantoEngine {
  public:
@@ -56,8 +48,8 @@ class CVantoEngine {
   void Run(int wParam, int lParam);
   void SwitchToMainServer();
   // Repeats a failed call once when the user accepts a certificate error.
-  template <typename Call>
-  int WithCertificateRetry(Call call, int& errCode, std::string& errText, const char* retryLine);
+  int WithCertificateRetry(const std::function<int()>& call, const int& errCode, const std::string& errText,
+                           const char* retryLine);
   void ErrorRow(const std::string& text);
   bool HasApp() const { return m_ctx.pCfg && m_ctx.pLists && m_ctx.pListFileItem; }
   int32_t& BPDownloadFlag() { return *m_ctx.pBPDownloadFlag; }

@@ -76,8 +76,8 @@ int CVantoRunServices::GetFileListFromListFile() {
   return ::GetFileListFromListFile(m_lists, m_http.Cfg(), context);
 }
 
-int CVantoRunServices::IsFileToDownload(const FileItem& item) {
-  return ::IsFileToDownload(item, m_http.Cfg());
+int CVantoRunServices::CheckDownloadAndSettleBackup(const FileItem& item) {
+  return ::CheckDownloadAndSettleBackup(item, m_http.Cfg());
 }
 
 int CVantoRunServices::IsListFileDifferent(const FileItem& listItem) {

@@ -28,7 +28,7 @@ class CVantoRunServices : public IRunServices {
                                 std::string& errText) override;
   bool IsCertificateError(int errCode) override;
   int GetFileListFromListFile() override;
-  int IsFileToDownload(const FileItem& item) override;
+  int CheckDownloadAndSettleBackup(const FileItem& item) override;
   int IsListFileDifferent(const FileItem& listItem) override;
   int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
   bool ReopenSharedConnection(const char* agentName) override;

@@ -81,35 +81,31 @@ void CColorStatic::PaintTo(HDC dc, const RECT& rc) {
   CMemoryCanvas canvas(dc, rc.right, rc.bottom);
   HDC mdc = canvas.dc();
   FillSolid(mdc, rc, m_bBackgroundSet ? m_crBackground : ::GetSysColor(COLOR_BTNFACE));
-  if (m_b3dFrame) {
-    RECT frame = rc;
-    ::DrawEdge(mdc, &frame, EDGE_SUNKEN, BF_RECT);
-  }
   int markerWidth = 0;
   if (m_marker) {
     const SIZE size = GetBitmapSize(m_marker.get());
     markerWidth = size.cx;
-    DrawTransparentBitmap(mdc, rc.left + m_nLeftMargin, (rc.bottom - size.cy) / 2, size.cx, size.cy,
+    DrawTransparentBitmap(mdc, rc.left, (rc.bottom - size.cy) / 2, size.cx, size.cy,
                           m_marker.get(), 0, 0, kSkinTransparentColour);
   }
   if (!m_lines.empty()) {
     HFONT font = m_hWnd ? reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)) : nullptr;
     HGDIOBJ oldFont = font ? ::SelectObject(mdc, font) : nullptr;
     ::SetBkMode(mdc, TRANSPARENT);
-    ::SetTextColor(mdc, m_crText);
+    ::SetTextColor(mdc, RGB(0, 0, 0));
     SIZE blank{0, 0};
     ::GetTextExtentPoint32W(mdc, L" ", 1, &blank);
     const int count = static_cast<int>(m_lines.size());
     const int lineHeight = blank.cy;
-    const int block = count * lineHeight + (count - 1) * m_nLineSpacing;
+    const int block = count * lineHeight;
     int y = (rc.bottom - block) / 2;
-    const int x = rc.left + m_nLeftMargin + markerWidth + 3;
+    const int x = rc.left + markerWidth + 3;
     for (const std::string& line : m_lines) {
       if (!line.empty()) {
         const std::wstring wide = Cp949ToWide(line);
         ::TextOutW(mdc, x, y, wide.c_str(), static_cast<int>(wide.size()));
       }
-      y += lineHeight + m_nLineSpacing;
+      y += lineHeight;
     }
     if (oldFont) ::SelectObject(mdc, oldFont);
   }

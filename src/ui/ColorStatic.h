@@ -23,12 +23,6 @@ class CColorStatic : public CSubclassedControl {
   const std::vector<std::string>& GetLines() const { return m_lines; }
   void SetBackgroundColour(COLORREF colour);
   void SetMarkerBitmap(int bitmapId);
-  void SetTextColour(COLORREF colour) { m_crText = colour; }
-  void Set3dFrame(bool on) { m_b3dFrame = on; }
-  void SetMargins(int left, int lineSpacing) {
-    m_nLeftMargin = left;
-    m_nLineSpacing = lineSpacing;
-  }
   // Renders the line for a client rectangle (double-buffered onto dc).
   void PaintTo(HDC dc, const RECT& client);
 
@@ -43,9 +37,5 @@ class CColorStatic : public CSubclassedControl {
   std::vector<std::string> m_lines;
   bool m_bBackgroundSet = false;
   COLORREF m_crBackground = ::GetSysColor(COLOR_BTNFACE);
-  COLORREF m_crText = RGB(0, 0, 0);
-  bool m_b3dFrame = false;
   UniqueBitmap m_marker;
-  int m_nLeftMargin = 0;
-  int m_nLineSpacing = 0;
 };

@@ -42,8 +42,6 @@ void CDialogSkin::ReleaseImages() {
   m_right.reset();
 }
 
-bool CDialogSkin::HasImages() const { return m_top && m_bottom && m_left && m_right; }
-
 void CDialogSkin::Paint(HDC dc, const RECT& client) const {
   const int w = client.right - client.left, h = client.bottom - client.top;
   CMemoryCanvas canvas(dc, w, h);

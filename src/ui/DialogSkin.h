@@ -19,7 +19,6 @@ class CDialogSkin {
   // Loads the four edge images once (bitmaps 147 to 150).
   void LoadImages();
   void ReleaseImages();
-  bool HasImages() const;
   // Renders the whole client area into a memory bitmap and copies it to dc.
   void Paint(HDC dc, const RECT& client) const;
 

@@ -9,6 +9,7 @@
 #include "ui/SkinArtwork.h"
 #include "ui/UiResource.h"
 #include "ui/VantoDialogTemplates.h"
+#include "util/MessageBoxKind.h"
 #include "util/MyLog.h"
 #include "util/TextConv.h"
 #include "util/VantoResult.h"
@@ -286,6 +287,12 @@ void CVantoExeDlg::SetProgressRange(int controlId, int lower, int upper) {
 void CVantoExeDlg::SetProgressPos(int controlId, int position) {
   if (CGradientProgress* p = ProgressById(controlId)) p->SetProgressPos(position);
 }
+
+// The kinds the run passes are handed to MessageBoxW as they are.
+static_assert(BOX_OK == MB_OK && BOX_YESNO == MB_YESNO && BOX_ICON_ERROR == MB_ICONERROR &&
+                  BOX_ICON_QUESTION == MB_ICONQUESTION && BOX_ICON_EXCLAMATION == MB_ICONEXCLAMATION &&
+                  BOX_ANSWER_YES == IDYES,
+              "message box kinds are the Windows values");
 
 int CVantoExeDlg::AskUser(const std::string& text, const std::string& caption, unsigned type) {
   const std::wstring body = Cp949ToWide(text);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "PathText.h"
 #include "WinHandles.h"
 
 namespace {
@@ -75,9 +76,8 @@ int ClearReadOnlyProperty(const std::string& filePath) {
 }
 
 void CreateDirectoryPath(const std::string& filePath) {
-  const size_t lastSlash = filePath.rfind('\\');
-  if (lastSlash == std::string::npos) return;
-  const std::string directory = filePath.substr(0, lastSlash);
+  if (!HasBackslash(filePath)) return;
+  const std::string directory = FolderOfPath(filePath);
   // Only a plain directory counts as present; one with any other attribute
   // bit goes through the creation attempts, which then fail harmlessly.
   if (::GetFileAttributesA(directory.c_str()) == FILE_ATTRIBUTE_DIRECTORY) return;

@@ -269,8 +269,6 @@ int CMyLog::CreateLogDirectory() {
   return MakeDirectory(folder) ? 0 : -1;
 }
 
-int CMyLog::OpenNewFile() { return OpenNewFileAt(Now()); }
-
 int CMyLog::OpenNewFileAt(const LocalTime& now) {
   if (CreateLogDirectory() != 0) {
     m_nInitialised = 0;

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "util/LogTags.h"  // the frozen tags that open log lines: read before logging
+
 enum VantoLogLevel : int {
   LOG_DEBUG = 1,
   LOG_INFO = 2,
@@ -41,7 +43,6 @@ class CMyLog {
   static const char* GetLevelName(int level, char* out10);
   static int GetLevelFromName(const char* name);
 
-  int OpenNewFile();
   int DeleteOldLogs();
   int CreateLogDirectory();
   void Reset();

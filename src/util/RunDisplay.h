@@ -4,6 +4,8 @@
 // recorder that answers questions from a script.
 #include <string>
 
+#include "util/MessageBoxKind.h"
+
 // Control identifiers of dialog 102 that the run addresses.
 enum VantoControlId : int {
   IDC_STATIC_TOTAL = 1000,    // overall count line
@@ -32,7 +34,8 @@ class IRunDisplay {
   // Progress bars 1007, 1008.
   virtual void SetProgressRange(int controlId, int lower, int upper) = 0;
   virtual void SetProgressPos(int controlId, int position) = 0;
-  // A message box owned by the dialog; type as MessageBox (MB_YESNO, ...),
-  // returns IDYES/IDNO/IDOK... Texts are CP949.
+  // A message box owned by the dialog; type is MessageBoxKind values
+  // (BOX_YESNO | BOX_ICON_QUESTION, ...), returns IDYES/IDNO/IDOK... Texts
+  // are CP949.
   virtual int AskUser(const std::string& text, const std::string& caption, unsigned type) = 0;
 };

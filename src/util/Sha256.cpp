@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "util/FileOwner.h"
 #include "util/Sha256.h"
 
 namespace {
@@ -8,13 +9,10 @@ namespace {
 // stack of the dialog thread's callers.
 constexpr size_t kDigestReadSize = 64 * 1024;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 }  // namespace
 
 bool Sha256OfFile(const std::string& path, std::string& hexDigest) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   CSha256 hash;
   if (!hash.IsReady()) return false;

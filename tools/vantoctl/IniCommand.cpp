@@ -10,6 +10,7 @@
 #include "config/IniEncrypt.h"
 #include "config/IniFileAccess.h"
 #include "config/IniReader.h"
+#include "util/FileOwner.h"
 
 namespace {
 const char kUsage[] =
@@ -21,12 +22,9 @@ int Usage(const std::string& message) {
   return VantoctlUsageError(message + " (see 'vantoctl ini --help')");
 }
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  UniqueFile file(std::fopen(path.c_str(), "wb"));
   if (!file) return false;
   if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
   return std::fclose(file.release()) == 0;

@@ -7,20 +7,18 @@
 #include <vector>
 
 #include "CommandRegistry.h"
+#include "util/FileOwner.h"
 #include "util/LogDecoder.h"
 
 namespace {
 const char kUsage[] = "log decode FILE...";
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 bool Write(const void* data, size_t size) { return std::fwrite(data, 1, size, stdout) == size; }
 
 // Copies one file to standard output, decoded when it is encoded.
 int DecodeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return VantoctlUsageError("cannot open '" + path + "'");
   std::vector<unsigned char> buffer(64 * 1024);
   size_t read = std::fread(buffer.data(), 1, buffer.size(), file.get());

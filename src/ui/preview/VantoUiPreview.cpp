@@ -59,7 +59,7 @@ class CSimulatedServer : public IRunServices {
     }
     return m_nFiles;
   }
-  int IsFileToDownload(const FileItem&) override { return 1; }
+  int CheckDownloadAndSettleBackup(const FileItem&) override { return 1; }
   int IsListFileDifferent(const FileItem&) override { return 1; }
   int CopyServerListFileToLocalListFile(const FileItem&) override { return 0; }
   bool ReopenSharedConnection(const char*) override { return true; }

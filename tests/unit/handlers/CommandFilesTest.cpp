@@ -178,7 +178,7 @@ TEST_F(CommandFilesTest, DeletionsFailOnlyAsRows) {
 }
 
 namespace {
-int FailingImport(const FileItem& item) { return item.m_strLocalPath.find("bad") != std::string::npos ? -1 : 1; }
+bool FailingImport(const FileItem& item) { return item.m_strLocalPath.find("bad") == std::string::npos; }
 }  // namespace
 
 TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {

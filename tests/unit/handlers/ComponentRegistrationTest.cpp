@@ -34,7 +34,8 @@ class ScriptedPlatform : public IRegistrationPlatform {
     const auto it = loadResults.find(item->m_strLocalPath);
     return it == loadResults.end() ? 1 : it->second;
   }
-  int StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait) override {
+  LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters,
+                                          int wait) override {
     Call("shell " + program + " " + parameters + " wait=" + std::to_string(wait));
     return shellResult;
   }
@@ -56,7 +57,7 @@ class ScriptedPlatform : public IRegistrationPlatform {
   std::map<std::string, int> loadResults;
   std::string errorText = "The system cannot find the file specified.";
   bool oleWorks = true;
-  int shellResult = 0;
+  LaunchResult shellResult = LAUNCH_STARTED;
   std::string windowsDir = "C:\\Windows";
   bool windowsDirWorks = true;
   std::vector<FoundFile> found{{"v2.0.50727", FOUND_ATTRIBUTE_DIRECTORY}};
@@ -159,7 +160,7 @@ TEST_F(RegistrationTest, FailuresOfOneEntryDoNotStopTheOthers) {
   Add(m_list, FILE_KIND_REG, "\\b.ocx");  // mode 2 needs a folder
   Add(m_list, FILE_KIND_REG, "c.ocx");
   Add(m_list, FILE_KIND_REG, "C:\\App\\d.ocx");
-  m_platform.shellResult = 1;
+  m_platform.shellResult = LAUNCH_NOT_STARTED;
   EXPECT_EQ(Registration(2).HandleRegisterTypeFilesByRegSvr32(m_list, 1), -1);
   EXPECT_EQ(m_platform.calls.size(), 4u);  // a and d, each cd + shell
   EXPECT_EQ(m_log.Count("Invalid registry file("), 2);

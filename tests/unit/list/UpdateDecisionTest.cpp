@@ -23,7 +23,7 @@ class UpdateDecisionTest : public TempDirTest {
     ASSERT_TRUE(WriteWholeFile(m_item.m_strLocalPath, bytes));
     ASSERT_TRUE(SetWriteTimeUtc(m_item.m_strLocalPath, AddSeconds(kServer, shiftSeconds)));
   }
-  int Decide() { return IsFileToDownload(m_item, m_cfg); }
+  int Decide() { return CheckDownloadAndSettleBackup(m_item, m_cfg); }
 
   LogCapture m_log;
   FileItem m_item;

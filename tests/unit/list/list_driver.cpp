@@ -15,6 +15,7 @@
 
 #include "config/VantoCfg.h"
 #include "http/HttpContext.h"
+#include "http/ServerFileQuery.h"
 #include "list/ListFileReader.h"
 #include "run/ServerFileInfoSeam.h"
 #include "util/MyLog.h"
@@ -78,7 +79,16 @@ int main(int argc, char** argv) {
   std::printf("open_shared=%d\n", http.OpenShared("CVantoExeApp::InitInstance> ") ? 1 : 0);
   ListReadContext context;
   context.display = &display;
-  context.queryServerFileInfo = MakeServerFileInfoQuery(http, display);
+  // As in a run: GetServerFileInfo on the shared connection, answers
+  // written back into the entry.
+  context.queryServerFileInfo = [&http, &display](FileItem& item) {
+    ServerFileInfo info = ToServerInfo(item);
+    int32_t errCode = 0;
+    std::string errMsg;
+    const int result = GetServerFileInfo(http, display, info, errCode, errMsg);
+    FromServerInfo(info, item);
+    return result;
+  };
   CFileItemLists lists;
   std::printf("result=%d\n", GetFileListFromListFile(lists, cfg, context));
   Print("down", lists.DownFileItemList);

@@ -99,7 +99,7 @@ struct ServerEntry {
   std::string listSize;
   int queryResult = 0;
   int downloadResult = 0;
-  int needsDownload = 1;  // IsFileToDownload
+  int needsDownload = 1;  // CheckDownloadAndSettleBackup
 };
 
 class CScriptedServer : public IRunServices {
@@ -156,7 +156,7 @@ class CScriptedServer : public IRunServices {
     }
     return static_cast<int>(entries.size());
   }
-  int IsFileToDownload(const FileItem& item) override {
+  int CheckDownloadAndSettleBackup(const FileItem& item) override {
     for (const ServerEntry& e : entries)
       if (e.path == item.m_strFilePath) return e.needsDownload;
     return 1;
