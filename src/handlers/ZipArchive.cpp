@@ -146,6 +146,7 @@ int CZipArchive::UnzipItem(int index, const std::string& targetPath) {
 
   std::vector<char> block(kBlockSize);
   int result = UNZ_OK;
+  uint64_t written = 0;
   for (;;) {
     const int n = unzReadCurrentFile(Handle(m_handle), block.data(), static_cast<unsigned>(block.size()));
     if (n < 0) {
@@ -157,7 +158,11 @@ int CZipArchive::UnzipItem(int index, const std::string& targetPath) {
       result = ZIP_TARGET_NOT_WRITTEN;
       break;
     }
+    written += static_cast<uint64_t>(n);
   }
+  // The reader stops at the announced size; a member whose data ends
+  // before it is damaged (its CRC is checked only when all of it came).
+  if (result == UNZ_OK && written != item.size) result = ZIP_MEMBER_SIZE_DIFFERS;
   if (std::fclose(file.release()) != 0 && result == UNZ_OK) result = ZIP_TARGET_NOT_WRITTEN;
   // Read to the end, the reader checks the CRC when the member is closed.
   const int closed = member.Close();

@@ -9,6 +9,7 @@
 // Failure codes of UnzipItem beside minizip's own (UNZ_*, all negative).
 constexpr int ZIP_TARGET_NOT_CREATED = -201;  // the target file could not be created
 constexpr int ZIP_TARGET_NOT_WRITTEN = -202;  // writing or closing the target failed
+constexpr int ZIP_MEMBER_SIZE_DIFFERS = -203;  // the data is not the size the directory announces
 
 struct ZipItem {
   std::string name;          // as stored, "/" separated, in CP949

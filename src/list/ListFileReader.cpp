@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "list/ListFileScanner.h"
+#include "list/PublishedPaths.h"
 #include "list/UpdateDecision.h"
 #include "util/MyLog.h"
 #include "util/RunDisplay.h"
@@ -13,6 +14,22 @@ constexpr int kProgressEnd = 1000;
 
 void Log(int level, const char* format) {
   if (g_pMyLog) g_pMyLog->Log(level, "%s", format);
+}
+
+// Every local file the list fetches (delete entries fetch nothing), read
+// before any decision, so that no backup is taken for an entry the list
+// publishes further down.
+CPublishedPaths ReadPublishedPaths(const std::string& listPath, const ListEntryRules& rules) {
+  CPublishedPaths published;
+  CListFileScanner scanner;
+  if (!scanner.Open(listPath)) return published;
+  ListPiece piece;
+  while (scanner.ReadPiece(piece)) {
+    FileItem item;
+    if (PrepareListEntry(piece.text, item, rules) == ListLineOutcome::Entry && item.m_nFileType != FILE_KIND_DEL)
+      published.Add(item.m_strLocalPath);
+  }
+  return published;
 }
 }  // namespace
 
@@ -48,6 +65,7 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
     return -1;
   }
   if (g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> fopen(%s) Success", listPath.c_str());
+  const CPublishedPaths published = ReadPublishedPaths(listPath, rules);
 
   int count = 0;
   int lineCounter = 0;
@@ -78,6 +96,11 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
       if (context.refusedEntries) ++*context.refusedEntries;
       continue;
     }
+
+    item->m_strBackupPath = published.SeparateBackupPathFor(item->m_strLocalPath);
+    if (!item->m_strBackupPath.empty() && g_pMyLog)
+      g_pMyLog->Log(LOG_INFO, "CVantoExeDlg::GetFileListFileFromFile> Backup Name Is Published, Backup Of %s Goes To %s",
+                    item->m_strLocalPath.c_str(), item->m_strBackupPath.c_str());
 
     if (display) {
       display->SetStaticText(IDC_STATIC_FILE, item->m_strFilePath);

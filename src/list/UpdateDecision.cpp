@@ -157,7 +157,7 @@ int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg) {
 
 void SettleInterruptedDownload(const FileItem& item, bool current) {
   if (item.m_nFileType == FILE_KIND_DEL || item.m_nSysFileFlag == 1) return;
-  SettleLeftoverBackup(item.m_strLocalPath, current, "CVantoExeDlg::IsFileToDownload> ");
+  SettleLeftoverBackup(item.m_strLocalPath, item.m_strBackupPath, current, "CVantoExeDlg::IsFileToDownload> ");
 }
 
 int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg) {

@@ -71,6 +71,9 @@ TEST_F(ZipExtractionTest, AFailureEndsTheArchiveAndKeepsEarlierMembers) {
       {{"C:escape.txt", "x"}, -3, "Refused, Index = 1, Name = C:escape.txt"},
       {{"escape.txt", "x", false, true}, -3,
        "[ERROR] CVantoExeDlg::ProcessZipFile> UnzipItem() Fail, Index = 1, Return Value = -105"},
+      // Data that ends before the size the directory announces.
+      {{"escape.txt", "x", false, false, 5}, -3,
+       "[ERROR] CVantoExeDlg::ProcessZipFile> UnzipItem() Fail, Index = 1, Return Value = -203"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -86,6 +89,30 @@ TEST_F(ZipExtractionTest, AFailureEndsTheArchiveAndKeepsEarlierMembers) {
   const auto damaged = Archive("damaged.zip", "PK\x03\x04 this is no archive");
   EXPECT_EQ(ProcessZipFile(*damaged, nullptr), -1);
   EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessZipFile> Can't Open Zip File"));
+}
+
+TEST_F(ZipExtractionTest, AnArchiveAnnouncingTooMuchWritesNothing) {
+  const struct {
+    int64_t announced;
+    const char* line;
+  } cases[] = {
+      {int64_t{2} << 30,
+       "[ERROR] CVantoExeDlg::ProcessZipFile> Zip Size Bound Reached, Nothing Extracted : member 1 announces "
+       "2147483648 bytes, the bound for one member is 1073741824"},
+      {int64_t{65} << 20,
+       "[ERROR] CVantoExeDlg::ProcessZipFile> Zip Size Bound Reached, Nothing Extracted : the members announce "
+       "more than 67108864 bytes together"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const auto item =
+        Archive("bomb\\a.zip", MakeZipArchive({{"first.txt", "1"}, {"big.bin", "x", false, false, c.announced}}));
+    std::vector<std::string> extracted;
+    EXPECT_EQ(ProcessZipFile(*item, &extracted), -3);
+    EXPECT_TRUE(m_log.Contains(c.line));
+    EXPECT_TRUE(extracted.empty());
+    EXPECT_EQ(ListDirectory(m_dir.Child("bomb")), std::vector<std::string>{"a.zip"});
+  }
 }
 
 TEST_F(ZipExtractionTest, HandlerDeletesOnlyTheArchivesThatFailed) {

@@ -234,3 +234,36 @@ TEST_F(ListFileReaderTest, PendingWorkTakesCurrentEntriesOn) {
   EXPECT_EQ(Paths(m_lists.ZipFileItemList), (Names{"a.zip"}));
   EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::GetFileListFileFromFile> Pending Work Of An Earlier Run : a.zip,,,ZIP"));
 }
+
+// a.dll.dll is the usual backup name of a.dll; published as a file of its
+// own it is never taken for a leftover backup, neither deleted while a.dll
+// is current nor moved over a.dll when a.dll is not.
+TEST_F(ListFileReaderTest, APublishedFileNamedLikeABackupIsNoBackup) {
+  const std::string t = TimeText(kServer);
+  for (const bool current : {true, false}) {
+    SCOPED_TRACE(current ? "a.dll current" : "a.dll changed");
+    m_lists.ClearAllFileItemLists();
+    if (current) {
+      WriteCurrent("a.dll");
+    } else {
+      ASSERT_TRUE(WriteWholeFile(m_dir.Child("a.dll"), "old a"));
+    }
+    WriteCurrent("a.dll.dll");
+    WriteCurrent("b.ocx.ocx");  // a real leftover: b.ocx.ocx is not published
+    WriteCurrent("b.ocx");
+    WriteList("a.dll,,,," + t + ",3\nb.ocx,,,," + t + ",3\na.dll.dll,,,," + t + ",3\n");
+    EXPECT_EQ(Read(), current ? 0 : 1);
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(m_dir.Child("a.dll.dll"), &bytes));
+    EXPECT_EQ(bytes, "abc");
+    EXPECT_TRUE(ReadWholeFile(m_dir.Child("a.dll"), &bytes));
+    EXPECT_EQ(bytes, current ? "abc" : "old a");
+    EXPECT_FALSE(FileExists(m_dir.Child("b.ocx.ocx"))) << "leftovers of other entries are still recognised";
+    EXPECT_TRUE(m_log.Contains("[INFO ] CVantoExeDlg::GetFileListFileFromFile> Backup Name Is Published, Backup Of " +
+                               m_dir.Child("a.dll") + " Goes To " + m_dir.Child("a.dll.backup~")));
+    if (!current) {
+      ASSERT_EQ(m_lists.DownFileItemList.size(), 1u);
+      EXPECT_EQ(m_lists.DownFileItemList[0]->m_strBackupPath, m_dir.Child("a.dll.backup~"));
+    }
+  }
+}
