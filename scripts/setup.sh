@@ -11,6 +11,7 @@ packages=(
   mingw-w64 libz-mingw-w64-dev
   googletest libgtest-dev libgmock-dev
   zlib1g-dev libminizip-dev libssl-dev
+  libsodium-dev minisign autoconf automake libtool dpkg-dev
   wine wine64 wine32:i386
   locales fonts-nanum xvfb imagemagick xdotool
 )
@@ -111,4 +112,14 @@ if [ ! -f "$top/third_party/minizip/.complete" ]; then
   apt_update
   "$top/scripts/fetch-minizip.sh" "$top/third_party/minizip"
 fi
+# libsodium has no Windows build in the archive either: its static library
+# is built once per machine and target from the libsodium source package,
+# into a cache outside the clone (scripts/build-libsodium.sh).
+for host in i686-w64-mingw32 x86_64-w64-mingw32; do
+  if ! "$top/scripts/build-libsodium.sh" --check "$host"; then
+    has_source_entries || add_source_entries
+    apt_update
+    "$top/scripts/build-libsodium.sh" "$host"
+  fi
+done
 echo "setup: ok"

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "app/AppDirs.h"
 #include "util/LogIfOpen.h"
+#include "util/VantoResult.h"
 
 namespace {
 const char kPrefix[] = "CVantoExeApp::ExitInstance> ";
@@ -30,4 +33,18 @@ bool WriteResultFile(const std::string& resultFile, const std::string& value) {
     return false;
   }
   return true;
+}
+
+std::string ResultFilePathOf(const std::string& targetDir) {
+  char path[512];
+  std::snprintf(path, sizeof(path), "%s\\VantoExe.ini", targetDir.c_str());
+  return path;
+}
+
+bool MarkRunNotFinished(const std::string& targetDir) {
+  const std::string resultFile = ResultFilePathOf(targetDir);
+  char value[16];
+  std::snprintf(value, sizeof(value), "%d", static_cast<int>(VANTO_FATAL_ERROR));
+  LogIfOpen(LOG_DEBUG, "CVantoExeApp::InitInstance> Result File(%s) = %s Until The Run Ends", resultFile.c_str(), value);
+  return WriteResultFile(resultFile, value);
 }

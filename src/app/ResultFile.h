@@ -8,3 +8,12 @@
 // caller must never read an earlier run's result. A failure is logged;
 // false then.
 bool WriteResultFile(const std::string& resultFile, const std::string& value);
+
+// "%s\VantoExe.ini" of the target folder.
+std::string ResultFilePathOf(const std::string& targetDir);
+
+// From the start of a run until its end the result file says the run did
+// not finish (the fatal code): a caller of a run that was killed or lost
+// its power never reads the previous run's success. Logged; false when the
+// file could not be written.
+bool MarkRunNotFinished(const std::string& targetDir);

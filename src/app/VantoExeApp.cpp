@@ -12,6 +12,7 @@
 #include "app/AppLaunch.h"
 #include "app/AppMessage.h"
 #include "app/BPServer.h"
+#include "app/ResultFile.h"
 #include "app/SockUtil.h"
 #include "app/SpecialDirs.h"
 #include "config/CfgNormalize.h"
@@ -310,6 +311,8 @@ BOOL CVantoExeApp::InitInstance() {
   g_pMyLog->Init(logFolder.c_str(), "VantoExe", 10, "DEBUG", static_cast<int16_t>(cfg.LOG_ENCODE_FLAG));
   g_pMyLog->Log(LOG_INFO, "%s", std::string(86, '=').c_str());
   g_pMyLog->Log(LOG_INFO, "CVantoExeApp::InitInstance> VantoExe Start, Version = %s", m_strVersion.c_str());
+  MarkRunNotFinished(cfg.TARGET_DIR);
+  const std::string markedTargetDir = cfg.TARGET_DIR;
 
   ReplaceLoomBrowserPath(cfg);
   LoadSpecialDirMap();
@@ -334,7 +337,11 @@ BOOL CVantoExeApp::InitInstance() {
     FailFatal("Can't get config information, so exit program");
     return FALSE;
   }
+  // Whatever the start mode, the key of the Vanto.ini beside the program holds.
+  cfg.LoadPublisherKeyFromIniFile(GetDefaultIniPath(), "VANTO");
   cfg.LogConfigInfo();
+  // The server's or the named file's settings may name another folder.
+  if (cfg.TARGET_DIR != markedTargetDir) MarkRunNotFinished(cfg.TARGET_DIR);
   ApplyBPServer();
 
   char folder[512] = "";

@@ -43,9 +43,8 @@ int CVantoExeApp::ExitInstance() {
   }
 
   if (m_nRestartFlag == 0 && m_pCfg) {
-    char resultFile[512];
-    std::snprintf(resultFile, sizeof(resultFile), "%s\\VantoExe.ini", m_pCfg->TARGET_DIR.c_str());
-    g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> pResultFilePath = %s", resultFile);
+    const std::string resultFile = ResultFilePathOf(m_pCfg->TARGET_DIR);
+    g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> pResultFilePath = %s", resultFile.c_str());
     char resultValue[16];
     std::snprintf(resultValue, sizeof(resultValue), "%d", g_nResult);
     g_pMyLog->Log(LOG_DEBUG, "CVantoExeApp::ExitInstance> pResultValue = %s", resultValue);

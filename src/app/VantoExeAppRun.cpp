@@ -2,6 +2,7 @@
 // whole synchronisation happens.
 #include <winsock2.h>
 
+#include "http/FileMove.h"
 #include "app/AppGlobals.h"
 #include "app/AppLaunch.h"
 #include "app/VantoExeApp.h"
@@ -36,6 +37,9 @@ void CVantoExeApp::RunProgressDialog() {
   CSelfUpdateCheck selfUpdate(dialog, services, m_pCfg.get(), m_pHttp->m_nCertIgnoreFlag, m_nRestartFlag,
                               engine.m_strMsg);
   selfUpdate.m_fnStartUpdatedCopy = [] { return CopyAndStartSelf("N"); };
+  selfUpdate.m_fnReplaceProgram = [](const std::string& from, const std::string& to) {
+    return MoveFileReplacing(from, to);
+  };
   dialog.m_fnSelfUpdateCheck = [&selfUpdate, &info] {
     return selfUpdate.CheckAtDialogStart(info.strModuleDir, info.strExeName);
   };

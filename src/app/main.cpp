@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include "app/VantoExeApp.h"
+#include "util/DllSearch.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything loads a DLL: never from the program's or the current folder.
+  RestrictDllSearch();
   CVantoExeApp app;
   app.SetCommandLine(GetCommandLineTail(::GetCommandLineA()));
   app.InitInstance();

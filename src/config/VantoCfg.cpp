@@ -5,6 +5,7 @@
 #include "config/CfgKeys.h"
 #include "config/DownloadDate.h"
 #include "config/IniReader.h"
+#include "trust/MinisignFormat.h"
 #include "util/MyLog.h"
 
 CVantoCfg::CVantoCfg() = default;
@@ -24,12 +25,25 @@ int CVantoCfg::LoadConfigFromIniFile(const std::string& iniPath, const std::stri
   return 0;
 }
 
+void CVantoCfg::LoadPublisherKeyFromIniFile(const std::string& iniPath, const std::string& sectionName) {
+  if (!PUBLISHER_KEY.empty()) return;
+  PUBLISHER_KEY = GetIniValue(ReadIniLines(iniPath), sectionName, "PUBLISHER_KEY", "");
+}
+
 std::vector<std::string> CVantoCfg::GetConfigDumpLines() const {
   std::vector<std::string> lines;
   lines.push_back(std::string(86, '-') + "S");
   for (const CfgKeyRow& row : CfgKeyRows()) {
     if (row.Has(CFG_DUMP))
       lines.push_back(std::string("CVantoCfg::LogConfigInfo> ") + row.name + " : " + GetCfgKeyText(*this, row));
+  }
+  if (!PUBLISHER_KEY.empty()) {
+    // The key id tells administrators which key a client trusts.
+    MinisignPublicKey key;
+    std::string reason;
+    const std::string value =
+        ParsePublicKey(PUBLISHER_KEY, key, reason) ? "key id " + KeyIdText(key.keyId) : "invalid (" + reason + ")";
+    lines.push_back("CVantoCfg::LogConfigInfo> PUBLISHER_KEY : " + value);
   }
   lines.push_back(std::string(86, '-') + "E");
   return lines;

@@ -22,8 +22,14 @@ class CVantoCfg {
   // last-list-file rule. Always 0.
   int LoadConfigFromIniFile(const std::string& iniPath, const std::string& sectionName);
 
+  // Reads only PUBLISHER_KEY from the section of an INI file, when this
+  // configuration has none yet: the local Vanto.ini's key holds in every
+  // start mode, so that no command line can turn signature checks off.
+  void LoadPublisherKeyFromIniFile(const std::string& iniPath, const std::string& sectionName);
+
   // The dump lines (message texts only): a start rule, one line per dumped
-  // key in table order (40 lines in all today), an end rule.
+  // key in table order (40 lines in all today), an end rule;
+  // with PUBLISHER_KEY set, a line with its key id before the end rule.
   std::vector<std::string> GetConfigDumpLines() const;
   // Writes the dump lines to g_pMyLog at INFO; nothing without a log.
   void LogConfigInfo() const;

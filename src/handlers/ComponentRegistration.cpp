@@ -97,10 +97,15 @@ int CComponentRegistration::HandleRegisterTypeFilesByRegSvr32(const FileItemList
         success = false;
       } else {
         m_platform.ChangeCurrentDirectory(folder);
-        const LaunchResult r =
-            m_platform.StartExeFileByShellExecute(regSvr32, "/s " + QuoteCommandArgument(item.m_strLocalPath), 1);
-        if (r == LAUNCH_STARTED) {
+        unsigned long exitCode = 0;
+        const LaunchResult r = m_platform.StartExeFileByShellExecute(
+            regSvr32, "/s " + QuoteCommandArgument(item.m_strLocalPath), 1, exitCode);
+        if (r == LAUNCH_STARTED && exitCode == 0) {
           LogIfOpen(LOG_DEBUG, "%sRegistered by StartExeFileByShellExecute(%s).", kRegSvr32, path);
+        } else if (r == LAUNCH_STARTED) {
+          // Waited for: its exit code tells whether DllRegisterServer succeeded.
+          success = false;
+          LogIfOpen(LOG_ERROR, "%sregsvr32.exe failed to register (%s), ExitCode = %lu", kRegSvr32, path, exitCode);
         } else {
           success = false;
           LogIfOpen(LOG_ERROR, "%sStartExeFileByShellExecute(%s) failed, GetLastError() = %d", kRegSvr32, path,

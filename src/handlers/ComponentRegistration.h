@@ -2,8 +2,9 @@
 // Registration of the components a run downloaded: COM servers (REG) by
 // DllRegisterServer or regsvr32.exe, .NET assemblies (ASM) by RegAsm.exe,
 // and zip archives of COM servers (ZRG), extracted beside themselves and
-// registered file by file. Launching counts as registering: the exit code
-// of regsvr32.exe or RegAsm.exe is never read.
+// registered file by file. Where regsvr32.exe is waited for (mode 2) its
+// exit code decides; the WinExec routes cannot know and count launching as
+// registering.
 #include <string>
 
 #include "list/FileItem.h"

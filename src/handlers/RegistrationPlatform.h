@@ -46,8 +46,10 @@ class IRegistrationPlatform {
   // The in-process route: 1 registered; 0 no item or path; -1 not loaded;
   // -2 no DllRegisterServer; -3 DllRegisterServer failed.
   virtual int ProcessRegistryFileByLoadLibrary(const FileItem* item) = 0;
-  // Starts a program through the shell ("runas").
-  virtual LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait) = 0;
+  // Starts a program through the shell ("runas"). With wait not 0 it is
+  // waited for and exitCode receives its exit code.
+  virtual LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait,
+                                                  unsigned long& exitCode) = 0;
   // false when the system call failed.
   virtual bool WindowsDirectory(std::string& dir) = 0;
   // The entries matching a pattern such as "C:\x\*.*", in the order the

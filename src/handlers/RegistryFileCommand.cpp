@@ -4,6 +4,8 @@
 
 std::string RegistryFileParameters(const std::string& localPath) { return "-s \"" + localPath + "\""; }
 
+std::string RegistryEditorPath(const std::string& windowsDir) { return windowsDir + "\\regedit.exe"; }
+
 std::string RegistryFileFolder(const std::string& localPath) {
   return HasBackslash(localPath) ? FolderOfPath(localPath) + "\\" : std::string();
 }

@@ -8,11 +8,18 @@ void GetReistryValueList(HKEY root, const std::string& key, std::vector<std::str
   LogIfOpen(LOG_INFO, "CVantoExeDlg::GetReistryValueList> strSubKey = %s.", key.c_str());
   CRegistryKey registryKey;
   if (registryKey.Open(root, key, KEY_ALL_ACCESS | view) != ERROR_SUCCESS) return;
-  for (DWORD index = 0;; ++index) {
+  // A value whose name is too long is skipped; any other failure ends the
+  // listing (it would repeat at every index), as does the bound on values.
+  for (DWORD index = 0; index < kMaxListedValues; ++index) {
     std::string name;
     const LONG status = registryKey.EnumValueName(index, name);
     if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) continue;
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) {
+      LogIfOpen(LOG_WARN, "CVantoExeDlg::GetReistryValueList> RegEnumValue() Fail, Index = %d, RetVal = %d",
+                static_cast<int>(index), static_cast<int>(status));
+      break;
+    }
     std::string text;
     if (GetRegistryString(root, key, name, text, view) == 1 && !text.empty()) list.push_back(text);
   }

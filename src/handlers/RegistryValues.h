@@ -8,7 +8,8 @@
 #include <vector>
 
 // The data texts of all values under root\key (empty when the key cannot
-// be opened).
+// be opened), at most kMaxListedValues of them.
+constexpr DWORD kMaxListedValues = 100000;
 void GetReistryValueList(HKEY root, const std::string& key, std::vector<std::string>& list, REGSAM view = 0);
 // 1 a value was read (up to 1024 bytes), 0 otherwise.
 int GetRegistryString(HKEY root, const std::string& key, const std::string& valueName, std::string& text,

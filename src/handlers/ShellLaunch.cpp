@@ -27,7 +27,9 @@ UniqueHandle GetProcessHandleByShellExecute(const std::string& program, const st
   return UniqueHandle(info.hProcess);
 }
 
-LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait) {
+LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait,
+                                        unsigned long* exitCode) {
+  if (exitCode) *exitCode = 0;
   UniqueHandle process = GetProcessHandleByShellExecute(program, parameters);
   if (!process) {
     LogIfOpen(LOG_ERROR, "CVantoExeDlg::StartExeFileByShellExecute> ShellExecuteEx() Failed.");
@@ -38,6 +40,9 @@ LaunchResult StartExeFileByShellExecute(const std::string& program, const std::s
     const DWORD r = ::WaitForSingleObject(process.get(), INFINITE);
     LogIfOpen(LOG_DEBUG, "CVantoExeDlg::StartExeFileByShellExecute> WaitForSingleObject Return, RetVal = %d",
               static_cast<int>(r));
+    DWORD code = STILL_ACTIVE;
+    if (exitCode && r == WAIT_OBJECT_0 && ::GetExitCodeProcess(process.get(), &code)) *exitCode = code;
+    else if (exitCode) *exitCode = STILL_ACTIVE;
   }
   return LAUNCH_STARTED;
 }
@@ -73,6 +78,43 @@ LaunchResult StartExeFileByShellExecuteAndWaitClose(const std::string& program, 
       LogIfOpen(LOG_DEBUG, "%s'%s' > The process has been terminated.", kPrefix, program.c_str());
       return LAUNCH_STARTED;
     }
+  }
+}
+
+intptr_t ShellOpenProcess(const std::string& file, const std::string& parameters, const std::string& folder, int show,
+                          UniqueHandle& process) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = "open";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+  info.nShow = show;
+  const BOOL started = ::ShellExecuteExA(&info);
+  process.reset(started ? info.hProcess : nullptr);
+  if (!started) return reinterpret_cast<intptr_t>(info.hInstApp) > 32 ? 0 : reinterpret_cast<intptr_t>(info.hInstApp);
+  return 33;
+}
+
+ProcessWaitEnd WaitForProcessEnd(HANDLE process, IRunDisplay& display, const int32_t& stopFlag,
+                                 unsigned long timeoutMs, unsigned long& exitCode) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (stopFlag == 1) return ProcessWaitEnd::Stopped;
+    display.PumpWaitingMessages();
+    if (stopFlag == 1) continue;
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= deadline) return ProcessWaitEnd::TimedOut;
+    // A slice at a time: the deadline is checked even while messages keep arriving.
+    const DWORD slice = static_cast<DWORD>(deadline - now < 1000 ? deadline - now : 1000);
+    const DWORD r = ::MsgWaitForMultipleObjectsEx(1, &process, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r == WAIT_FAILED) return ProcessWaitEnd::Failed;
+    if (r != WAIT_OBJECT_0) continue;
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(process, &code)) return ProcessWaitEnd::Failed;
+    exitCode = code;
+    return ProcessWaitEnd::Ended;
   }
 }
 

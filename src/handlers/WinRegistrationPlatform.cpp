@@ -7,6 +7,7 @@
 
 #include "handlers/ShellLaunch.h"
 #include "handlers/ZipExtraction.h"
+#include "util/DllSearch.h"
 #include "util/LogIfOpen.h"
 #include "util/WinHandles.h"
 
@@ -32,7 +33,9 @@ int ProcessRegistryFileByLoadLibrary(const FileItem* item) {
     return 0;
   }
   const char* path = item->m_strLocalPath.c_str();
-  HMODULE loaded = ::LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  // The component's own dependencies beside it still resolve; nothing comes
+  // from the program's folder or the current folder.
+  HMODULE loaded = ::LoadLibraryExA(path, nullptr, ComponentLoadFlags());
   if (reinterpret_cast<uintptr_t>(loaded) < 32) {
     LogIfOpen(LOG_ERROR, "%sLoadLibraryEx() is failed. >> ('%s')", kLoadLibrary, path);
     return -1;
@@ -97,8 +100,9 @@ int CWinRegistrationPlatform::ProcessRegistryFileByLoadLibrary(const FileItem* i
 }
 
 LaunchResult CWinRegistrationPlatform::StartExeFileByShellExecute(const std::string& program,
-                                                                  const std::string& parameters, int wait) {
-  const LaunchResult r = ::StartExeFileByShellExecute(program, parameters, wait);
+                                                                  const std::string& parameters, int wait,
+                                                                  unsigned long& exitCode) {
+  const LaunchResult r = ::StartExeFileByShellExecute(program, parameters, wait, &exitCode);
   if (r != LAUNCH_STARTED) KeepLastError();
   return r;
 }

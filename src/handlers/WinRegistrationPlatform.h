@@ -14,8 +14,8 @@ class CWinRegistrationPlatform : public IRegistrationPlatform {
   bool OleInitialize() override;
   void OleUninitialize() override;
   int ProcessRegistryFileByLoadLibrary(const FileItem* item) override;
-  LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters,
-                                          int wait) override;
+  LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait,
+                                          unsigned long& exitCode) override;
   bool WindowsDirectory(std::string& dir) override;
   std::vector<FoundFile> FindFiles(const std::string& pattern) override;
   bool RemoveFile(const std::string& path) override;

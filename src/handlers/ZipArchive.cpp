@@ -1,5 +1,6 @@
 #include "handlers/ZipArchive.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,6 +19,22 @@ constexpr size_t kBlockSize = 64 * 1024;
 
 unzFile Handle(void* handle) { return static_cast<unzFile>(handle); }
 
+
+// Every member has a central directory header of at least this many bytes.
+constexpr uint64_t kCentralHeaderSize = 46;
+
+uint64_t FileSizeOf(const std::string& path) {
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
+  if (!file) return 0;
+#ifdef _WIN32
+  if (_fseeki64(file.get(), 0, SEEK_END) != 0) return 0;
+  const long long size = _ftelli64(file.get());
+#else
+  if (fseeko(file.get(), 0, SEEK_END) != 0) return 0;
+  const long long size = ftello(file.get());
+#endif
+  return size > 0 ? static_cast<uint64_t>(size) : 0;
+}
 
 // An archive without members: nothing but the end record (and its comment).
 bool IsEmptyArchive(const std::string& path) {
@@ -65,6 +82,12 @@ bool CZipArchive::OpenZip(const std::string& path) {
   }
   unz_global_info64 info = {};
   if (unzGetGlobalInfo64(handle, &info) != UNZ_OK) {
+    unzClose(handle);
+    return false;
+  }
+  // A zip64 end record can claim any count: one the file cannot hold (or an
+  // int cannot) is refused, never narrowed into a count the loop skips.
+  if (info.number_entry > static_cast<uint64_t>(INT_MAX) || info.number_entry > FileSizeOf(path) / kCentralHeaderSize) {
     unzClose(handle);
     return false;
   }
@@ -123,6 +146,7 @@ int CZipArchive::UnzipItem(int index, const std::string& targetPath) {
 
   std::vector<char> block(kBlockSize);
   int result = UNZ_OK;
+  uint64_t written = 0;
   for (;;) {
     const int n = unzReadCurrentFile(Handle(m_handle), block.data(), static_cast<unsigned>(block.size()));
     if (n < 0) {
@@ -134,7 +158,11 @@ int CZipArchive::UnzipItem(int index, const std::string& targetPath) {
       result = ZIP_TARGET_NOT_WRITTEN;
       break;
     }
+    written += static_cast<uint64_t>(n);
   }
+  // The reader stops at the announced size; a member whose data ends
+  // before it is damaged (its CRC is checked only when all of it came).
+  if (result == UNZ_OK && written != item.size) result = ZIP_MEMBER_SIZE_DIFFERS;
   if (std::fclose(file.release()) != 0 && result == UNZ_OK) result = ZIP_TARGET_NOT_WRITTEN;
   // Read to the end, the reader checks the CRC when the member is closed.
   const int closed = member.Close();

@@ -9,6 +9,7 @@
 // Failure codes of UnzipItem beside minizip's own (UNZ_*, all negative).
 constexpr int ZIP_TARGET_NOT_CREATED = -201;  // the target file could not be created
 constexpr int ZIP_TARGET_NOT_WRITTEN = -202;  // writing or closing the target failed
+constexpr int ZIP_MEMBER_SIZE_DIFFERS = -203;  // the data is not the size the directory announces
 
 struct ZipItem {
   std::string name;          // as stored, "/" separated, in CP949
@@ -24,7 +25,8 @@ class CZipArchive {
   CZipArchive(const CZipArchive&) = delete;
   CZipArchive& operator=(const CZipArchive&) = delete;
 
-  // false when the file cannot be opened or is no zip archive.
+  // false when the file cannot be opened, is no zip archive, or claims more
+  // members than it could describe.
   bool OpenZip(const std::string& path);
   bool IsOpen() const { return m_handle != nullptr || m_bEmptyArchive; }
   // Members the archive's directory announces; 0 when not open.

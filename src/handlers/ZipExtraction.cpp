@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "handlers/ZipArchive.h"
+#include "handlers/ZipBounds.h"
 #include "handlers/ZipMemberPath.h"
 #include "util/FileUtil.h"
 #include "util/LogIfOpen.h"
@@ -53,6 +54,25 @@ int ExtractMember(CZipArchive& zip, int index, const std::string& zipPath, std::
   }
   return 0;
 }
+
+// The archive's own size; 0 when unreadable (the floor bound applies).
+uint64_t FileSizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Empty when the sizes the directory announces keep within the bounds. An
+// entry that cannot be read is left to the extraction, which reports it.
+std::string CheckAnnouncedSizes(CZipArchive& zip, int count, const std::string& zipPath) {
+  std::vector<uint64_t> sizes;
+  for (int index = 0; index < count; ++index) {
+    ZipItem item;
+    if (zip.GetZipItem(index, item) != 0) break;
+    sizes.push_back(item.isDirectory ? 0 : item.size);
+  }
+  return CheckZipSizes(sizes, FileSizeOf(zipPath));
+}
 }  // namespace
 
 int ProcessZipFile(const FileItem& item, std::vector<std::string>* extracted) {
@@ -66,7 +86,12 @@ int ProcessZipFile(const FileItem& item, std::vector<std::string>* extracted) {
   const int count = zip.GetItemCount();
   LogIfOpen(LOG_DEBUG, "%sZip Item Count = %d", kProcess, count);
   int result = 1;
-  for (int index = 0; index < count; ++index) {
+  const std::string beyond = CheckAnnouncedSizes(zip, count, zipPath);
+  if (!beyond.empty()) {
+    LogIfOpen(LOG_ERROR, "%sZip Size Bound Reached, Nothing Extracted : %s", kProcess, beyond.c_str());
+    result = -3;
+  }
+  for (int index = 0; result == 1 && index < count; ++index) {
     const int r = ExtractMember(zip, index, zipPath, extracted);
     if (r != 0) {
       result = r;

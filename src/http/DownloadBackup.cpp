@@ -15,7 +15,12 @@ const char kRestoreRow[] = "백업 파일 복원 실패(%s). : %s";
 }  // namespace
 
 CDownloadBackup::CDownloadBackup(const std::string& localPath, DownloadCaller& caller)
-    : m_strLocalPath(localPath), m_strBackupPath(MakeBackupPath(localPath)), m_caller(caller) {}
+    : CDownloadBackup(localPath, std::string(), caller) {}
+
+CDownloadBackup::CDownloadBackup(const std::string& localPath, const std::string& backupPath, DownloadCaller& caller)
+    : m_strLocalPath(localPath),
+      m_strBackupPath(backupPath.empty() ? MakeBackupPath(localPath) : backupPath),
+      m_caller(caller) {}
 
 void CDownloadBackup::PutBackLeftover() {
   unsigned long error = 0;
@@ -117,7 +122,12 @@ void CDownloadBackup::DropPartialFile() {
 }
 
 void SettleLeftoverBackup(const std::string& localPath, bool fileIsCurrent, const char* logPrefix) {
-  const std::string backupPath = MakeBackupPath(localPath);
+  SettleLeftoverBackup(localPath, std::string(), fileIsCurrent, logPrefix);
+}
+
+void SettleLeftoverBackup(const std::string& localPath, const std::string& separateBackupPath, bool fileIsCurrent,
+                          const char* logPrefix) {
+  const std::string backupPath = separateBackupPath.empty() ? MakeBackupPath(localPath) : separateBackupPath;
   unsigned long error = 0;
   if (QueryPathState(backupPath, &error) != PathState::Present) return;
   if (fileIsCurrent) {

@@ -28,8 +28,12 @@
 class CDownloadBackup {
  public:
   CDownloadBackup(const std::string& localPath, DownloadCaller& caller);
+  // backupPath empty: the usual name beside the file (MakeBackupPath).
+  CDownloadBackup(const std::string& localPath, const std::string& backupPath, DownloadCaller& caller);
 
   const std::string& BackupPath() const { return m_strBackupPath; }
+  // The old file waits at the backup path (false: there was none).
+  bool HasOldFile() const { return m_bBackupMade; }
 
   // First thing of a download: a backup left by an interrupted download is
   // put back over whatever that download left at the local path. When it
@@ -81,3 +85,6 @@ class CDownloadBackup {
 // logPrefix; a failed put-back is left to the download). Not for system
 // files, whose decision only asks whether they exist.
 void SettleLeftoverBackup(const std::string& localPath, bool fileIsCurrent, const char* logPrefix);
+// The same for the backup at backupPath (empty: the usual name).
+void SettleLeftoverBackup(const std::string& localPath, const std::string& backupPath, bool fileIsCurrent,
+                          const char* logPrefix);

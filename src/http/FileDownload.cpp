@@ -5,14 +5,19 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 
+#include "http/BackupPath.h"
 #include "http/CertificateError.h"
 #include "http/DownloadBackup.h"
 #include "http/DownloadErrorRow.h"
 #include "http/DownloadLog.h"
+#include "http/DurableFile.h"
 #include "http/InternetError.h"
 #include "http/LocalFileSink.h"
 #include "http/PacedReader.h"
+#include "http/TransferBounds.h"
+#include "http/TransferClock.h"
 #include "http/TransferLoop.h"
 #include "http/UrlEncoding.h"
 #include "util/FileUtil.h"
@@ -27,30 +32,79 @@ const int kRetry = 1;  // internal: take the second attempt
 class CResponseReader : public ITransferReader {
  public:
   explicit CResponseReader(CHttpRequest& request) : m_request(request) {}
-  uint32_t Read(void* buffer, uint32_t capacity) override { return m_request.Read(buffer, capacity); }
+  uint32_t Read(void* buffer, uint32_t capacity) override {
+    // The paced reads have come down to one block: the server may be slow.
+    // A read asks only for what has arrived, since a read for more waits
+    // until all of it came, and a server sending a byte now and then would
+    // hold it past the download's deadline.
+    if (capacity <= kTransferBlockSize) {
+      DWORD available = 0;
+      if (!m_request.QueryDataAvailable(available)) throw CInternetError(::GetLastError());
+      if (available > 0 && available < capacity) capacity = available;
+    }
+    return m_request.Read(buffer, capacity);
+  }
 
  private:
   CHttpRequest& m_request;
 };
 
-// The size the list or the server gave, as the transfer uses it.
-LocalFilePlan MakeLocalFilePlan(const ServerFileInfo& item) {
+// A file downloaded where none was is written beside its place and moved
+// there in one step only when it is complete, so an interrupted download
+// leaves nothing at the path: a system file, fetched only while it is
+// missing, is never kept half written. Whatever is left at the end goes.
+class CPartFile {
+ public:
+  explicit CPartFile(std::string path) : m_strPath(std::move(path)) {}
+  ~CPartFile() {
+    if (m_strPath.empty()) return;
+    ClearReadOnlyProperty(m_strPath);
+    ::DeleteFileA(m_strPath.c_str());
+  }
+  CPartFile(const CPartFile&) = delete;
+  CPartFile& operator=(const CPartFile&) = delete;
+
+  const std::string& Path() const { return m_strPath; }
+  // false with the system's error; the file then goes with this object.
+  bool MoveTo(const std::string& localPath) {
+    if (!ReplaceFileDurably(m_strPath, localPath)) return false;
+    m_strPath.clear();
+    return true;
+  }
+
+ private:
+  std::string m_strPath;
+};
+
+// A size the list or the server gave: a text that starts with a digit.
+bool HasKnownSize(const ServerFileInfo& item) {
+  const std::string& size = item.m_strFileSize;
+  return item.m_nChunkedFlag == 0 && !size.empty() && std::isdigit(static_cast<unsigned char>(size[0]));
+}
+
+// The size the list or the server gave, and the bounds of the answer.
+LocalFilePlan MakeLocalFilePlan(const ServerFileInfo& item, bool gzip, const TransferBounds& bounds,
+                                int64_t deadlineMs) {
   LocalFilePlan plan;
   plan.path = item.m_strLocalPath;
   plan.chunked = item.m_nChunkedFlag != 0;
   if (!plan.chunked) plan.serverSize = std::strtoll(item.m_strFileSize.c_str(), nullptr, 10);
   plan.sha256 = item.m_strSha256;
+  plan.bounds = bounds;
+  plan.deadlineMs = deadlineMs;
+  if (!HasKnownSize(item) || plan.serverSize <= 0)
+    plan.maxBytes = bounds.unknownSize;
+  else if (gzip)
+    plan.maxBytes = GzipAnswerBound(plan.serverSize);
   return plan;
 }
 
-// The transfer ends at the server size only when one was learnt: a size
-// text that does not start with a digit reads to the end of the data.
-TransferPlan MakeTransferPlan(const ServerFileInfo& item, const LocalFilePlan& file) {
+// A plain answer ends at the server size when one was learnt; a gzip
+// answer's length is not that size, it is read to its end (within its
+// bound).
+TransferPlan MakeTransferPlan(const ServerFileInfo& item, const LocalFilePlan& file, bool gzip) {
   TransferPlan plan;
-  const std::string& size = item.m_strFileSize;
-  if (!file.chunked && !size.empty() && std::isdigit(static_cast<unsigned char>(size[0]))) {
-    plan.stopAtSize = file.serverSize;
-  }
+  if (HasKnownSize(item) && !gzip) plan.stopAtSize = file.serverSize;
   return plan;
 }
 
@@ -62,7 +116,7 @@ class CFileDownload {
                 int certIgnoreFlag, int32_t& errCode, std::string& errMsg)
       : m_http(http), m_caller(caller), m_item(item), m_nDateFlag(dateFlag), m_nProgressFlag(progressFlag),
         m_nCertIgnoreFlag(certIgnoreFlag), m_errCode(errCode), m_errMsg(errMsg),
-        m_backup(item.m_strLocalPath, caller) {}
+        m_backup(item.m_strLocalPath, item.m_strBackupPath, caller) {}
 
   int Run() {
     m_errCode = 0;
@@ -72,6 +126,8 @@ class CFileDownload {
     std::snprintf(object, sizeof(object), "%s/%s", cfg.DOWNLOAD_BASE_URL.c_str(), m_item.m_strFilePath.c_str());
     m_strObject = object;
     m_strEncoded = EncodeUrlUtf8(m_strObject, cfg.ENCODE_URL_UTF);
+    m_nDeadlineMs = SteadyMilliseconds() +
+                    DownloadDeadlineSpanMs(cfg.m_dwConnectTimeOut, cfg.m_dwSendTimeOut, cfg.m_dwRecvTimeOut);
     m_backup.PutBackLeftover();
 
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -140,7 +196,23 @@ class CFileDownload {
       return DOWNLOAD_LOCAL_WRITE;
     }
 
-    const LocalFilePlan filePlan = MakeLocalFilePlan(m_item);
+    // The encoding decides how the answer is bounded, so it is known first.
+    if (m_item.m_nGzipFlag == -1) {
+      std::string encoding;
+      request.QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
+      if (::lstrcmpiA(encoding.c_str(), "gzip") == 0) {
+        m_item.m_nGzipFlag = 1;
+        LogIfOpen(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
+      } else {
+        m_item.m_nGzipFlag = 0;
+      }
+    }
+    const bool gzip = m_item.m_nGzipFlag == 1;
+    const bool fresh = !m_backup.HasOldFile();
+    CPartFile part(fresh ? MakePartPath(local) : std::string());
+    const std::string& writePath = fresh ? part.Path() : local;
+    LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
+    filePlan.path = writePath;
     CLocalFileSink sink(filePlan, m_caller.nRequestStopFlag, m_nProgressFlag ? &m_caller.display : nullptr);
     if (!sink.Open()) {
       const DWORD error = ::GetLastError();
@@ -154,7 +226,7 @@ class CFileDownload {
     CResponseReader response(request);
     CPacedReader reader(response);
     int64_t total = 0;
-    int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan), total);
+    int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan, gzip), total);
     if (rc == DOWNLOAD_OK) rc = sink.Close();
     if (rc != DOWNLOAD_OK) {
       // The old file first; then the request goes without waiting: closing
@@ -165,34 +237,33 @@ class CFileDownload {
       return rc;
     }
 
-    if (m_item.m_nGzipFlag == -1) {
-      std::string encoding;
-      request.QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
-      if (::lstrcmpiA(encoding.c_str(), "gzip") == 0) {
-        m_item.m_nGzipFlag = 1;
-        LogIfOpen(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
-      } else {
-        m_item.m_nGzipFlag = 0;
-      }
-    }
     request.Close();
     LogIfOpen(LOG_DEBUG, "%sClose HTTP File Success", kPrefix);
 
     // Whatever the checks on the closed file find wrong, the old file comes back.
-    rc = sink.CheckClosedFile(m_item.m_nGzipFlag == 1);
+    rc = sink.CheckClosedFile(gzip);
     if (rc != DOWNLOAD_OK) {
       m_backup.Restore();
       return rc;
     }
 
+    int dateRc = 0;
     if (m_nDateFlag) {
-      const int dateRc = SetFileModifyDate(local, m_item.m_strModifyTime, m_http.Cfg().FILE_COMPARE_GMT_TIME);
+      dateRc = SetFileModifyDate(writePath, m_item.m_strModifyTime, m_http.Cfg().FILE_COMPARE_GMT_TIME);
       if (dateRc < 0) {
         LogIfOpen(LOG_ERROR, "%sSetFileModifyDate() Fail, RetVal = %d", kPrefix, dateRc);
-        return DOWNLOAD_SET_DATE;
+      } else {
+        LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
       }
-      LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
     }
+    if (fresh && !part.MoveTo(local)) {
+      const DWORD error = ::GetLastError();
+      LogIfOpen(LOG_ERROR, "%sMove Down File Fail(%s -> %s), ErrCode = %d", kPrefix, writePath.c_str(), local.c_str(),
+                static_cast<int>(error));
+      AddDownloadErrorRow(m_caller, "로컬 파일 열기 실패(%s). : %s", local, error);
+      return DOWNLOAD_LOCAL_WRITE;
+    }
+    if (dateRc < 0) return DOWNLOAD_SET_DATE;  // the new file stays, with the wrong time
 
     m_backup.DeleteBackup();
     return DOWNLOAD_OK;
@@ -208,6 +279,7 @@ class CFileDownload {
   std::string& m_errMsg;
   std::string m_strObject;
   std::string m_strEncoded;
+  int64_t m_nDeadlineMs = -1;  // one deadline for both attempts
   CDownloadBackup m_backup;
 };
 }  // namespace

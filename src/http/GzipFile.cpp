@@ -5,13 +5,11 @@
 #include <cstring>
 #include <memory>
 
+#include "http/DurableFile.h"
 #include "http/GzipStreamDecoder.h"
 #include "util/FileOwner.h"
 #include "util/MyLog.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 // Stream buffers of the decoding: one system call per 64 KiB each way
@@ -24,17 +22,9 @@ std::string ErrnoText(int error) {
   if (text.size() > 1024) text.resize(1024);
   return text;
 }
-
-bool ReplaceFile(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
 }  // namespace
 
-int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize) {
+int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint64_t maxDecoded) {
   decodedSize = 0;
   if (filePath.empty()) return 1;
 
@@ -75,8 +65,10 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize) {
     writeError = errno ? errno : EIO;
     return false;
   };
-  const GzipDecodeResult result = DecodeGzipStream(source, sink);
+  const GzipDecodeResult result = DecodeGzipStream(source, sink, maxDecoded);
   input.reset();
+  // The content is on the disk before it takes the file's place.
+  if (!writeError && !FlushToDisk(output.get())) writeError = errno ? errno : EIO;
   if (!writeError && std::fclose(output.release()) != 0) writeError = errno ? errno : EIO;
   output.reset();
 
@@ -94,6 +86,29 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize) {
     dropTemp();
     return 0;
   }
+  if (result.state == GZIP_DECODE_OUTPUT_BOUND) {
+    if (g_pMyLog)
+      g_pMyLog->Log(LOG_ERROR,
+                    "CVantoExeDlg::UnCompressGzipFile> Decoded Size Bound Reached(%s), Bound = %llu, Decoded Size = %llu",
+                    filePath.c_str(), static_cast<unsigned long long>(maxDecoded),
+                    static_cast<unsigned long long>(result.decodedSize));
+    dropTemp();
+    return 0;
+  }
+  if (result.state == GZIP_DECODE_DATA_ERROR || result.state == GZIP_DECODE_TRUNCATED ||
+      result.state == GZIP_DECODE_INIT_ERROR) {
+    if (g_pMyLog) {
+      g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> Gzip Stream %s(%s) : %s, Decoded Size = %llu",
+                    GzipDecodeStateText(result.state), filePath.c_str(), result.damage,
+                    static_cast<unsigned long long>(result.decodedSize));
+      if (result.decodedSize == 0)
+        g_pMyLog->Log(LOG_ERROR,
+                      "CVantoExeDlg::UnCompressGzipFile> Failed GZipUnCompress(). pUnCompressBuff==NULL or "
+                      "dwUnCompressSize==0");
+    }
+    dropTemp();
+    return 0;
+  }
   if (result.decodedSize == 0) {
     if (g_pMyLog)
       g_pMyLog->Log(LOG_ERROR,
@@ -102,7 +117,7 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize) {
     dropTemp();
     return 0;
   }
-  if (!ReplaceFile(tempPath, filePath)) {
+  if (!ReplaceFileDurably(tempPath, filePath)) {
     if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> Failed DeleteFile(strGzipFilePath).");
     dropTemp();
     return 0;

@@ -5,6 +5,9 @@
 
 // 1 on success (decodedSize = decoded length, 0 for an empty file), 0 on
 // failure. The content is decoded into a temporary file beside the original,
-// which is replaced only when decoding produced something; on failure the
-// original stays as it was.
-int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize);
+// which is replaced only when decoding produced something and every member
+// was whole (CRC-32 and length field as decoded, nothing cut short); on
+// failure the original stays as it was and nothing else is left. Content
+// that would grow beyond maxDecoded bytes fails when the bound is reached,
+// so a small answer can never fill the disk.
+int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint64_t maxDecoded = UINT64_MAX);

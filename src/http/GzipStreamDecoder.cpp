@@ -15,7 +15,8 @@ const int kReserved = 0xE0;
 
 class GzipReader {
  public:
-  GzipReader(const GzipSource& source, const GzipSink& sink) : m_source(source), m_sink(sink) {}
+  GzipReader(const GzipSource& source, const GzipSink& sink, uint64_t maxOutput)
+      : m_source(source), m_sink(sink), m_maxOutput(maxOutput) {}
   ~GzipReader() {
     if (m_inflateReady) inflateEnd(&m_stream);
   }
@@ -35,11 +36,12 @@ class GzipReader {
     const int second = GetByte();
     if (first != 0x1F || second != 0x8B) {
       unsigned char head[2] = {static_cast<unsigned char>(first), static_cast<unsigned char>(second)};
-      if (!Emit(head, second == kEof ? 1 : 2)) return Finish(GZIP_DECODE_SINK_ERROR);
+      const GzipDecodeState emitted = Emit(head, second == kEof ? 1 : 2);
+      if (emitted != GZIP_DECODE_END) return Finish(emitted);
       return Finish(PassThrough());
     }
     for (;;) {
-      if (!SkipHeaderAfterMagic()) return Finish(GZIP_DECODE_DATA_ERROR);
+      if (!SkipHeaderAfterMagic()) return Damaged(m_atEnd ? "the header is cut short" : "bad header");
       const GzipDecodeState member = InflateMember();
       if (member != GZIP_DECODE_END) return Finish(member);
       // Trailer read and correct: does another member follow?
@@ -57,7 +59,13 @@ class GzipReader {
     GzipDecodeResult result;
     result.state = state;
     result.decodedSize = m_produced;
+    result.damage = m_damage;
     return result;
+  }
+
+  GzipDecodeResult Damaged(const char* what) {
+    m_damage = what;
+    return Finish(GZIP_DECODE_DATA_ERROR);
   }
 
   bool Fill() {
@@ -73,16 +81,19 @@ class GzipReader {
     return *m_inNext++;
   }
 
-  bool Emit(const unsigned char* data, size_t length) {
-    if (length == 0) return true;
-    if (!m_sink(data, length)) return false;
+  // GZIP_DECODE_END when the bytes reached the sink.
+  GzipDecodeState Emit(const unsigned char* data, size_t length) {
+    if (length == 0) return GZIP_DECODE_END;
+    if (length > m_maxOutput - m_produced) return GZIP_DECODE_OUTPUT_BOUND;  // nothing of it is written
+    if (!m_sink(data, length)) return GZIP_DECODE_SINK_ERROR;
     m_produced += length;
-    return true;
+    return GZIP_DECODE_END;
   }
 
   GzipDecodeState PassThrough() {
     do {
-      if (!Emit(m_inNext, m_inAvail)) return GZIP_DECODE_SINK_ERROR;
+      const GzipDecodeState emitted = Emit(m_inNext, m_inAvail);
+      if (emitted != GZIP_DECODE_END) return emitted;
       m_inAvail = 0;
     } while (Fill());
     return GZIP_DECODE_END;
@@ -133,9 +144,13 @@ class GzipReader {
   // One deflate stream and its trailer.
   GzipDecodeState InflateMember() {
     unsigned char out[kBlock];
+    uLong memberLength = 0;  // modulo 2^32, as the length field holds it
     for (;;) {
-      // A truncated stream ends quietly with what it produced so far.
-      if (m_inAvail == 0 && !Fill()) return GZIP_DECODE_END;
+      // A stream cut short is no file: what it gave so far is not all.
+      if (m_inAvail == 0 && !Fill()) {
+        m_damage = "the stream is cut short";
+        return GZIP_DECODE_TRUNCATED;
+      }
       m_stream.next_in = m_inNext;
       m_stream.avail_in = static_cast<uInt>(m_inAvail);
       m_stream.next_out = out;
@@ -145,20 +160,40 @@ class GzipReader {
       m_inNext = m_stream.next_in;
       m_inAvail = m_stream.avail_in;
       m_crc = crc32(m_crc, out, static_cast<uInt>(produced));
-      if (!Emit(out, produced)) return GZIP_DECODE_SINK_ERROR;
+      memberLength = (memberLength + static_cast<uLong>(produced)) & 0xFFFFFFFFul;
+      const GzipDecodeState emitted = Emit(out, produced);
+      if (emitted != GZIP_DECODE_END) return emitted;
       if (rc == Z_STREAM_END) break;
-      if (rc == Z_BUF_ERROR && produced == 0 && m_inAvail > 0) return GZIP_DECODE_DATA_ERROR;
-      if (rc != Z_OK && rc != Z_BUF_ERROR) return GZIP_DECODE_DATA_ERROR;
+      if ((rc == Z_BUF_ERROR && produced == 0 && m_inAvail > 0) || (rc != Z_OK && rc != Z_BUF_ERROR)) {
+        m_damage = "bad compressed data";
+        return GZIP_DECODE_DATA_ERROR;
+      }
     }
     uLong storedCrc = 0;
     uLong storedLength = 0;
-    if (!ReadLong(storedCrc) || storedCrc != m_crc) return GZIP_DECODE_DATA_ERROR;
-    if (!ReadLong(storedLength)) return GZIP_DECODE_DATA_ERROR;
+    if (!ReadLong(storedCrc)) {
+      m_damage = "the CRC-32 field is cut short";
+      return GZIP_DECODE_TRUNCATED;
+    }
+    if (storedCrc != m_crc) {
+      m_damage = "the CRC-32 differs";
+      return GZIP_DECODE_DATA_ERROR;
+    }
+    if (!ReadLong(storedLength)) {
+      m_damage = "the length field is cut short";
+      return GZIP_DECODE_TRUNCATED;
+    }
+    if (storedLength != memberLength) {
+      m_damage = "the length field differs";
+      return GZIP_DECODE_DATA_ERROR;
+    }
     return GZIP_DECODE_END;
   }
 
   const GzipSource& m_source;
   const GzipSink& m_sink;
+  uint64_t m_maxOutput;
+  const char* m_damage = "";
   z_stream m_stream{};
   bool m_inflateReady = false;
   unsigned char m_in[kBlock];
@@ -170,7 +205,19 @@ class GzipReader {
 };
 }  // namespace
 
-GzipDecodeResult DecodeGzipStream(const GzipSource& source, const GzipSink& sink) {
-  GzipReader reader(source, sink);
+GzipDecodeResult DecodeGzipStream(const GzipSource& source, const GzipSink& sink, uint64_t maxOutput) {
+  GzipReader reader(source, sink, maxOutput);
   return reader.Run();
+}
+
+const char* GzipDecodeStateText(GzipDecodeState state) {
+  switch (state) {
+    case GZIP_DECODE_END: return "complete";
+    case GZIP_DECODE_DATA_ERROR: return "damaged";
+    case GZIP_DECODE_SINK_ERROR: return "not written";
+    case GZIP_DECODE_INIT_ERROR: return "no decoder";
+    case GZIP_DECODE_TRUNCATED: return "cut short";
+    case GZIP_DECODE_OUTPUT_BOUND: return "beyond the output bound";
+  }
+  return "unknown";
 }

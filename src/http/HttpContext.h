@@ -8,6 +8,7 @@
 #include "config/VantoCfg.h"
 #include "http/InetObjects.h"
 #include "http/RequestFrame.h"
+#include "http/TransferBounds.h"
 
 class CHttpContext {
  public:
@@ -37,6 +38,8 @@ class CHttpContext {
   int m_nCertIgnoreFlag = 0;
   // This run goes to the BP server of the local subnet.
   int m_nBPDownloadFlag = 0;
+  // What a download may write when the size is unknown (tests lower it).
+  TransferBounds m_bounds;
 
  private:
   const CVantoCfg& m_cfg;

@@ -101,3 +101,8 @@ DWORD CHttpRequest::Read(void* buffer, DWORD capacity) {
   if (!::InternetReadFile(m_handle.get(), buffer, capacity, &read)) throw CInternetError(::GetLastError());
   return read;
 }
+
+bool CHttpRequest::QueryDataAvailable(DWORD& available) {
+  available = 0;
+  return ::InternetQueryDataAvailable(m_handle.get(), &available, 0, 0) != FALSE;
+}

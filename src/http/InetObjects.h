@@ -63,6 +63,9 @@ class CHttpRequest {
   bool QueryInfoText(DWORD infoLevel, std::string& text);
   // Up to capacity bytes; 0 at the end of the data. Throws CInternetError.
   DWORD Read(void* buffer, DWORD capacity);
+  // Waits until some of the body has arrived (or the receive time-out
+  // passed); available: bytes a read returns at once, 0 at the end.
+  bool QueryDataAvailable(DWORD& available);
   void Close() { m_handle.reset(); }
   // Closes the request without waiting: closing one whose body was not read
   // to its end can last as long as the rest of the body (Wine's WinINet

@@ -4,6 +4,7 @@
 
 #include "http/DownloadLog.h"
 #include "http/DownloadResult.h"
+#include "http/DurableFile.h"
 #include "http/GzipFile.h"
 #include "util/LogIfOpen.h"
 #include "util/Sha256.h"
@@ -15,6 +16,7 @@ const char* const kPrefix = kDownloadLogPrefix;
 CLocalFileSink::CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar, ProgressClock clock)
     : m_plan(std::move(plan)),
       m_nRequestStopFlag(stopFlag),
+      m_clock(clock),
       m_progress(bar, m_plan.chunked, m_plan.serverSize, clock) {}
 
 bool CLocalFileSink::Open() {
@@ -33,6 +35,11 @@ bool CLocalFileSink::Open() {
 }
 
 int CLocalFileSink::OnBlock(const unsigned char* data, uint32_t size, int64_t total) {
+  if (m_plan.maxBytes >= 0 && total > m_plan.maxBytes) {
+    LogIfOpen(LOG_ERROR, "%sTransfer Size Bound Reached(%s), Bound = %lld", kPrefix, m_plan.path.c_str(),
+              static_cast<long long>(m_plan.maxBytes));
+    return DOWNLOAD_SIZE_MISMATCH;
+  }
   m_nTotal = total;
   const size_t written = std::fwrite(data, 1, size, m_file.get());
   if (written < size) {
@@ -43,13 +50,19 @@ int CLocalFileSink::OnBlock(const unsigned char* data, uint32_t size, int64_t to
     LogIfOpen(LOG_DEBUG, "%sIt's Time To Stop, m_nRequestStopFlag = %d", kPrefix, static_cast<int>(m_nRequestStopFlag));
     return DOWNLOAD_STOPPED;
   }
+  if (m_plan.deadlineMs >= 0 && m_clock() > m_plan.deadlineMs) {
+    LogIfOpen(LOG_ERROR, "%sDownload Deadline Reached(%s), Received Size = %lld", kPrefix, m_plan.path.c_str(),
+              static_cast<long long>(total));
+    return DOWNLOAD_GZIP_OR_EXCEPTION;
+  }
   m_progress.OnBlock(size, total);
   return DOWNLOAD_OK;
 }
 
 int CLocalFileSink::Close() {
+  const bool flushed = FlushToDisk(m_file.get());
   std::FILE* file = m_file.release();
-  if (!file || std::fclose(file) != 0) {
+  if (!file || std::fclose(file) != 0 || !flushed) {
     // The last blocks did not reach the disk.
     LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, 0);
     return DOWNLOAD_LOCAL_WRITE;
@@ -63,7 +76,8 @@ int CLocalFileSink::CheckClosedFile(bool gzip) {
   int64_t writtenSize = m_nTotal;
   if (gzip) {
     uint64_t decoded = 0;
-    if (!UnCompressGzipFile(path, decoded)) {
+    const int64_t bound = DecodedSizeBound(m_plan.chunked ? 0 : m_plan.serverSize, m_nTotal, m_plan.bounds);
+    if (!UnCompressGzipFile(path, decoded, static_cast<uint64_t>(bound))) {
       LogIfOpen(LOG_ERROR, "%sUnCompressGzipFile(%s) Failed.", kPrefix, path.c_str());
       return DOWNLOAD_GZIP_OR_EXCEPTION;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "http/DownloadProgress.h"
+#include "http/TransferBounds.h"
 #include "http/TransferLoop.h"
 #include "util/FileOwner.h"
 
@@ -16,6 +17,12 @@ struct LocalFilePlan {
   bool chunked = false;    // size unknown: no size check, the bar cycles
   int64_t serverSize = 0;  // checked after the transfer when above 0
   std::string sha256;      // expected digest of the decoded file (lower-case hex); empty: none
+  // The answer may not take more bytes than this; negative: no bound here
+  // (the transfer stops reading at the known size).
+  int64_t maxBytes = -1;
+  // Clock time by which the transfer must have ended; negative: none.
+  int64_t deadlineMs = -1;
+  TransferBounds bounds;  // the decoded size of a gzip answer of unknown size
 };
 
 class CLocalFileSink : public ITransferSink {
@@ -29,18 +36,23 @@ class CLocalFileSink : public ITransferSink {
   // system's error as the open left it (nothing logged).
   bool Open();
 
-  // DOWNLOAD_LOCAL_WRITE when the write fell short, DOWNLOAD_STOPPED when
-  // the user asked to stop (both logged).
+  // DOWNLOAD_SIZE_MISMATCH when the block would take the file beyond
+  // maxBytes (nothing of it is written), DOWNLOAD_GZIP_OR_EXCEPTION after the
+  // deadline, DOWNLOAD_LOCAL_WRITE when the write fell short,
+  // DOWNLOAD_STOPPED when the user asked to stop (all logged).
   int OnBlock(const unsigned char* data, uint32_t size, int64_t total) override;
   void OnEndOfData() override { m_progress.OnEndOfData(); }
 
   // Closes without checks: the failure paths, before the old file comes back.
   void Discard() { m_file.reset(); }
-  // Closes after the transfer; DOWNLOAD_LOCAL_WRITE (logged) when the last
+  // Closes after the transfer, with the content flushed to the disk, so a
+  // power cut after the server's time is stamped cannot leave a file that
+  // looks current and is not; DOWNLOAD_LOCAL_WRITE (logged) when the last
   // blocks did not reach the disk.
   int Close();
   // The checks on the closed file, in order: gzip decoding in place when
-  // gzip (DOWNLOAD_GZIP_OR_EXCEPTION, the undecoded file stays), the size
+  // gzip, within the decoded size bound (DOWNLOAD_GZIP_OR_EXCEPTION for a
+  // damaged, cut or unbounded stream; the undecoded file stays), the size
   // (DOWNLOAD_SIZE_MISMATCH), the SHA-256 when the plan has one
   // (DOWNLOAD_HASH_MISMATCH). DOWNLOAD_OK lets the caller stamp the time.
   int CheckClosedFile(bool gzip);
@@ -50,6 +62,7 @@ class CLocalFileSink : public ITransferSink {
 
   LocalFilePlan m_plan;
   const int32_t& m_nRequestStopFlag;
+  ProgressClock m_clock;
   CDownloadProgress m_progress;
   UniqueFile m_file;
   int64_t m_nTotal = 0;

@@ -33,6 +33,9 @@ struct FileItem {
   std::string m_strFileSize;    // server size, decimal
   int32_t m_nDownFlag = 0;      // 1: local copy current, handlers may process it
   std::string m_strSha256;      // expected SHA-256 of the file (64 lower-case hex digits), or empty
+  // Where the old file waits during a download when the usual name beside
+  // it is itself a published file; empty: the usual name.
+  std::string m_strBackupPath;
 };
 
 // A list owns its items.

@@ -1,5 +1,8 @@
 #include "list/FileItemLists.h"
 
+#include <deque>
+#include <map>
+
 #include "util/MyLog.h"
 
 std::unique_ptr<FileItem> MakeHandlerCopy(const FileItem& item) {
@@ -66,4 +69,22 @@ void CFileItemLists::ClearAllFileItemLists() {
   ClearRegAsmFileItemList();
   ClearZipRegFileItemList();
   ClearCmdFileItemList();
+}
+
+void CarryDownloadOutcome(CFileItemLists& lists) {
+  auto keyOf = [](const FileItem& item) {
+    return std::to_string(item.m_nFileType) + '\n' + item.m_strFilePath + '\n' + item.m_strLocalPath;
+  };
+  std::map<std::string, std::deque<int32_t>> outcomes;
+  for (const std::unique_ptr<FileItem>& entry : lists.DownFileItemList)
+    outcomes[keyOf(*entry)].push_back(entry->m_nDownFlag);
+  for (FileItemList* copies : {&lists.RegFileItemList, &lists.RegAsmFileItemList, &lists.FntFileItemList,
+                               &lists.ZipRegFileItemList, &lists.ZipFileItemList}) {
+    for (const std::unique_ptr<FileItem>& copy : *copies) {
+      const auto found = outcomes.find(keyOf(*copy));
+      if (found == outcomes.end() || found->second.empty()) continue;
+      copy->m_nDownFlag = found->second.front();
+      found->second.pop_front();
+    }
+  }
 }

@@ -23,3 +23,11 @@ class CFileItemLists {
   // down, reg, zip, font, regasm, zipreg, cmd.
   void ClearAllFileItemLists();
 };
+
+// After the download loop: the copy of an entry on DownFileItemList in the
+// REG, ASM, FNT, ZRG and ZIP lists takes that entry's m_nDownFlag, so that a
+// handler acts only on what this run fetched or found current (a failed or
+// skipped download leaves 0). Copies of entries that were current when the
+// list was read keep their 1. The k-th copy of a list line pairs with the
+// k-th entry of the same kind and paths.
+void CarryDownloadOutcome(CFileItemLists& lists);

@@ -11,8 +11,9 @@
 // - names are compared as the file system compares them, without regard to
 //   letter case (UTF-16, the system's upper-case mapping);
 // - names the reading cannot answer for (wildcards, a trailing dot or
-//   blank, short 8.3 spellings, streams, paths of MAX_PATH or more, paths
-//   that are not X:\...) are always asked directly;
+//   blank, any "~" as in short 8.3 spellings and the run's ".backup~" and
+//   ".part~" names, streams, paths of MAX_PATH or more, paths that are not
+//   X:\...) are always asked directly;
 // - a folder that cannot be read is asked directly, name by name;
 // - a name the run wrote, moved or deleted (Forget) is asked directly from
 //   then on.

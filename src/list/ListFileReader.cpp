@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "list/ListFileScanner.h"
+#include "list/PublishedPaths.h"
 #include "list/UpdateDecision.h"
 #include "util/MyLog.h"
 #include "util/RunDisplay.h"
@@ -14,12 +15,29 @@ constexpr int kProgressEnd = 1000;
 void Log(int level, const char* format) {
   if (g_pMyLog) g_pMyLog->Log(level, "%s", format);
 }
+
+// Every local file the list fetches (delete entries fetch nothing), read
+// before any decision, so that no backup is taken for an entry the list
+// publishes further down.
+CPublishedPaths ReadPublishedPaths(const std::string& listPath, const ListEntryRules& rules) {
+  CPublishedPaths published;
+  CListFileScanner scanner;
+  if (!scanner.Open(listPath)) return published;
+  ListPiece piece;
+  while (scanner.ReadPiece(piece)) {
+    FileItem item;
+    if (PrepareListEntry(piece.text, item, rules) == ListLineOutcome::Entry && item.m_nFileType != FILE_KIND_DEL)
+      published.Add(item.m_strLocalPath);
+  }
+  return published;
+}
 }  // namespace
 
 namespace {
 // The entries the reading will ask the server about (no size or no time in
-// the list), as the reading prepares them: the server paths in order.
-std::vector<std::string> EntriesToAsk(const std::string& listPath, const ListEntryRules& rules) {
+// the list, not refused), as the reading prepares them: the server paths in
+// order.
+std::vector<std::string> EntriesToAsk(const std::string& listPath, const ListEntryRules& rules, bool requireDigest) {
   std::vector<std::string> paths;
   CListFileScanner scanner;
   if (!scanner.Open(listPath)) return paths;
@@ -30,6 +48,7 @@ std::vector<std::string> EntriesToAsk(const std::string& listPath, const ListEnt
     if (outcome == ListLineOutcome::Skipped || outcome == ListLineOutcome::Excluded ||
         outcome == ListLineOutcome::NoServerPath || item.m_nFileType == FILE_KIND_DEL)
       continue;
+    if (requireDigest && item.m_strSha256.empty()) continue;  // refused before any question
     if (item.m_strFileSize.empty() || item.m_strModifyTime.empty()) paths.push_back(item.m_strFilePath);
   }
   scanner.Close();
@@ -67,7 +86,9 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
     return -1;
   }
   if (g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> fopen(%s) Success", listPath.c_str());
-  if (context.announceQueries && context.queryServerFileInfo) context.announceQueries(EntriesToAsk(listPath, rules));
+  const CPublishedPaths published = ReadPublishedPaths(listPath, rules);
+  if (context.announceQueries && context.queryServerFileInfo)
+    context.announceQueries(EntriesToAsk(listPath, rules, context.requireDigest));
 
   int count = 0;
   int lineCounter = 0;
@@ -87,6 +108,22 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
                       piece.text.c_str());
       continue;
     }
+
+    if (context.requireDigest && item->m_nFileType != FILE_KIND_DEL && item->m_strSha256.empty()) {
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::GetFileListFileFromFile> Entry without SHA-256 refused (signed list) : %s",
+                      piece.text.c_str());
+      if (display)
+        display->AddListMessage(LIST_ROW_ERROR,
+                                item->m_strFilePath + " 파일 거부 : 서명된 리스트에 SHA-256(7번째 필드)이 없음");
+      if (context.refusedEntries) ++*context.refusedEntries;
+      continue;
+    }
+
+    item->m_strBackupPath = published.SeparateBackupPathFor(item->m_strLocalPath);
+    if (!item->m_strBackupPath.empty() && g_pMyLog)
+      g_pMyLog->Log(LOG_INFO, "CVantoExeDlg::GetFileListFileFromFile> Backup Name Is Published, Backup Of %s Goes To %s",
+                    item->m_strLocalPath.c_str(), item->m_strBackupPath.c_str());
 
     if (display) {
       display->SetStaticText(IDC_STATIC_FILE, item->m_strFilePath);
@@ -133,6 +170,12 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
     } else if (CheckDownloadAndSettleBackup(*item, cfg, context.folderListings) == 1) {
       if (g_pMyLog)
         g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(1) Line : %s", piece.text.c_str());
+      accept = true;
+    }
+    if (!accept && context.isPendingWork && context.isPendingWork(*item)) {
+      if (g_pMyLog)
+        g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Pending Work Of An Earlier Run : %s",
+                      piece.text.c_str());
       accept = true;
     }
     if (!accept) continue;

@@ -32,6 +32,13 @@ struct ListReadContext {
   // queryServerFileInfo will be asked about, in list order (a parallel run
   // fetches their answers ahead).
   std::function<void(std::vector<std::string>)> announceQueries;
+  // Work an earlier run left undone: such an entry is taken on even when
+  // its file is current, so that its handler gets it.
+  std::function<bool(const FileItem& item)> isPendingWork;
+  // Signed lists: an entry without a SHA-256 (field 7) is refused, since
+  // only the signed digest makes its file trusted; DEL entries need none.
+  bool requireDigest = false;
+  int* refusedEntries = nullptr;  // counts the refused entries
 };
 
 // Reads "%s\%s" of TARGET_DIR and LIST_FILE_NAME; EXCLUDE_DIRS and

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 
+#include "list/ListLineHazards.h"
 #include "list/ListLineParser.h"
 
 namespace {
@@ -56,6 +57,19 @@ bool ReadsAsMade(const std::string& line, const FileItem& old, const std::vector
          item.m_nSysFileFlag == old.m_nSysFileFlag && item.m_nFileType == old.m_nFileType &&
          item.m_nPassFlag == old.m_nPassFlag && item.m_nWaitFlag == old.m_nWaitFlag &&
          item.m_strArgument == old.m_strArgument;
+}
+
+// Why a line naming the published file cannot go into the list; empty
+// when clients read it as made.
+std::string Refusal(const std::string& serverPath, const std::string& line, bool readsAsMade) {
+  const std::string name = "'" + ShowControlCharacters(serverPath) + "': ";
+  const std::string control = DescribeControlCharacterIn(serverPath);
+  if (!control.empty()) return name + "the name holds " + control + "; clients would misread the list";
+  if (line.size() > kClientLineLimit)
+    return name + "its line is longer than " + std::to_string(kClientLineLimit) +
+           " characters; clients would read it in pieces";
+  if (!readsAsMade) return name + "the name cannot be written in a list line (quotes)";
+  return std::string();
 }
 
 std::string ServerKey(std::string path) {
@@ -142,6 +156,11 @@ ListMakeResult MakeListFile(const std::vector<PublishedFile>& files, const std::
       keep(piece, "its quotes do not allow adding the time and size (clients will ask the server)");
       continue;
     }
+    const std::string refusal = Refusal(key, line, true);
+    if (!refusal.empty()) {
+      result.refusals.push_back(refusal);
+      continue;
+    }
     result.lines.push_back(line);
     ++result.updated;
   }
@@ -155,8 +174,9 @@ ListMakeResult MakeListFile(const std::vector<PublishedFile>& files, const std::
     const std::string line = JoinFields(fields);
     FileItem wanted;
     wanted.m_strFilePath = entry.first;
-    if (!ReadsAsMade(line, wanted, made)) {
-      result.notes.push_back("'" + entry.first + "' cannot be named in a list line (quotes); left out");
+    const std::string refusal = Refusal(entry.first, line, ReadsAsMade(line, wanted, made));
+    if (!refusal.empty()) {
+      result.refusals.push_back(refusal);
       continue;
     }
     result.lines.push_back(line);

@@ -40,6 +40,11 @@ struct ListMakeResult {
   int added = 0;                   // published files the old list did not name
   int keptAsWritten = 0;           // old entries written back unchanged
   std::vector<std::string> notes;  // for the administrator, one line each (CP949)
+  // Published files no line can name as clients would read it (a control
+  // character in the name, a line beyond the client's limit, quotes the
+  // grammar cannot carry), one line each naming the file (CP949). A list
+  // with refusals must not be written: clients would read other entries.
+  std::vector<std::string> refusals;
 };
 
 // oldPieces: the old list as the client reads it (empty without one).

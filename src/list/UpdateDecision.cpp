@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "http/BackupPath.h"
 #include "http/DownloadBackup.h"
+#include "list/EntryNames.h"
 #include "list/FolderListings.h"
 #include "util/MyLog.h"
 
@@ -167,12 +167,16 @@ int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg, CFo
 
 void SettleInterruptedDownload(const FileItem& item, bool current, CFolderListings* listings) {
   if (item.m_nFileType == FILE_KIND_DEL || item.m_nSysFileFlag == 1) return;
-  const std::string backupPath = MakeBackupPath(item.m_strLocalPath);
-  if (KnownAbsent(listings, backupPath)) return;
-  SettleLeftoverBackup(item.m_strLocalPath, current, "CVantoExeDlg::IsFileToDownload> ");
+  if (KnownAbsent(listings, EntryBackupPath(item))) return;
+  SettleLeftoverBackup(item.m_strLocalPath, item.m_strBackupPath, current, "CVantoExeDlg::IsFileToDownload> ");
+  ForgetDownloadNames(item, listings);
+}
+
+void ForgetDownloadNames(const FileItem& item, CFolderListings* listings) {
   if (!listings) return;
-  listings->Forget(backupPath);
   listings->Forget(item.m_strLocalPath);
+  listings->Forget(EntryBackupPath(item));
+  listings->Forget(EntryPartPath(item));
 }
 
 int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg) {

@@ -21,6 +21,9 @@ int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg, CFo
 // are left alone. A backup the listings prove absent is not asked for; one
 // that was there makes both names changed in them.
 void SettleInterruptedDownload(const FileItem& item, bool current, CFolderListings* listings = nullptr);
+// A download of the entry wrote, moved or removed its file, its backup and
+// its partial file: the listings answer none of them from now on.
+void ForgetDownloadNames(const FileItem& item, CFolderListings* listings);
 // The list file against its kept stamp ("%s.%s" of m_strLocalPath and
 // RUN_MODE); only the time counts. 1 changed, 0 same.
 int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg);

@@ -1,10 +1,9 @@
 #include "run/EntryCalls.h"
 
-#include "http/BackupPath.h"
 #include "http/FileDownload.h"
 #include "http/HttpContext.h"
 #include "http/ServerFileQuery.h"
-#include "list/FolderListings.h"
+#include "list/UpdateDecision.h"
 #include "run/ServerFileInfoSeam.h"
 
 int QueryEntryFileInfo(CHttpContext& http, const std::string& url, std::string& modifyTime, std::string& fileSize,
@@ -30,9 +29,6 @@ int DownloadEntryFile(CHttpContext& http, DownloadCaller& caller, FileItem& item
       ::DownloadOneFileFromServer(http, caller, info, dateFlag, progressFlag, http.m_nCertIgnoreFlag, code, errText);
   errCode = code;
   item.m_nGzipFlag = info.m_nGzipFlag;
-  if (listings) {
-    listings->Forget(item.m_strLocalPath);
-    listings->Forget(MakeBackupPath(item.m_strLocalPath));
-  }
+  ForgetDownloadNames(item, listings);
   return r;
 }

@@ -1,9 +1,12 @@
 #include "run/SelfUpdate.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "config/VantoCfg.h"
 #include "http/CertificateRetry.h"
+#include "run/ProgramImage.h"
+#include "run/PublisherSignature.h"
 #include "run/RunServices.h"
 #include "run/RunTexts.h"
 #include "util/LogIfOpen.h"
@@ -77,14 +80,23 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
               m_SelfFileItem.m_strModifyTime.c_str(), m_SelfFileItem.m_strFileSize.c_str());
     if (m_services.CheckDownloadAndSettleBackup(m_SelfFileItem) != 1) return 0;
 
-    const int down = DownloadSelfFile();
-    if (down == 0) {
-      LogIfOpen(LOG_DEBUG, "CVantoExeDlg::IsSelfFileUpdated> Download OK, File = %s",
-                m_SelfFileItem.m_strLocalPath.c_str());
-      return 1;
+    // Fetched beside the program: the installed file stays until the new
+    // one has shown itself to be a program for this machine.
+    FileItem download = m_SelfFileItem;
+    download.m_strLocalPath = m_SelfFileItem.m_strLocalPath + ".download~";
+    std::remove(download.m_strLocalPath.c_str());
+    const int down = DownloadSelfFile(download);
+    if (down != 0) {
+      std::remove(download.m_strLocalPath.c_str());
+      LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> DownloadOneFileFromServer() Fail, RetVal = %d", down);
+      return -2;
     }
-    LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> DownloadOneFileFromServer() Fail, RetVal = %d", down);
-    return -2;
+    // Signed mode: only a program the publisher signed may replace this one.
+    if (!m_pCfg->PUBLISHER_KEY.empty() && !AcceptSignedProgram(download.m_strLocalPath)) return -2;
+    if (InstallDownloadedProgram(download.m_strLocalPath) != 0) return -2;
+    LogIfOpen(LOG_DEBUG, "CVantoExeDlg::IsSelfFileUpdated> Download OK, File = %s",
+              m_SelfFileItem.m_strLocalPath.c_str());
+    return 1;
   } catch (const std::exception& e) {
     const std::string what = std::string(e.what()).substr(0, 512);
     LogIfOpen(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Error : %s", what.c_str());
@@ -94,7 +106,54 @@ int CSelfUpdateCheck::IsSelfFileUpdated() {
   }
 }
 
-int CSelfUpdateCheck::DownloadSelfFile() {
+int CSelfUpdateCheck::InstallDownloadedProgram(const std::string& downloaded) {
+  const std::string& program = m_SelfFileItem.m_strLocalPath;
+  std::string why;
+  const bool isProgram = m_fnCheckProgram ? m_fnCheckProgram(downloaded, why) : [&] {
+    const ProgramImageCheck check = CheckProgramFile(downloaded, ThisProgramMachine());
+    why = ProgramImageCheckText(check);
+    return check == ProgramImageCheck::Program;
+  }();
+  if (!isProgram) {
+    // An error page answered with status 200, a cut transfer or the other
+    // build's program would leave no working program behind.
+    LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> Downloaded File Refused(%s) : %s, The Old Program Stays",
+              downloaded.c_str(), why.c_str());
+    std::remove(downloaded.c_str());
+    return -2;
+  }
+  const bool replaced = m_fnReplaceProgram ? m_fnReplaceProgram(downloaded, program)
+                                           : (std::remove(program.c_str()), std::rename(downloaded.c_str(), program.c_str()) == 0);
+  if (!replaced) {
+    LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> MoveFile(%s -> %s) Fail, The Old Program Stays",
+              downloaded.c_str(), program.c_str());
+    std::remove(downloaded.c_str());
+    return -2;
+  }
+  return 0;
+}
+
+bool CSelfUpdateCheck::AcceptSignedProgram(const std::string& downloaded) {
+  ReleaseRules rules;
+  rules.fileName = m_SelfFileItem.m_strFilePath;
+  rules.requireTimestamp = false;
+  rules.now = m_services.CurrentUnixTime();
+  const PublisherCheck check = CheckPublisherSignature(
+      m_services, *m_pCfg, BuildFileUrl(m_pCfg->DOWNLOAD_BASE_URL, m_SelfFileItem.m_strFilePath), downloaded, rules);
+  if (check.accepted) {
+    LogIfOpen(LOG_INFO, "CVantoExeDlg::IsSelfFileUpdated> Program file signature verified, key id %s",
+              check.keyId.c_str());
+    return true;
+  }
+  m_services.DeleteLocalFile(downloaded);
+  LogIfOpen(LOG_ERROR, "CVantoExeDlg::IsSelfFileUpdated> Program file signature refused, the installed program stays : %s",
+            check.reason.c_str());
+  m_strMsg = "프로그램 파일 서명 확인 실패 : " + RefusalRowReason(check);
+  m_display.AddListMessage(LIST_ROW_ERROR, m_strMsg);
+  return false;
+}
+
+int CSelfUpdateCheck::DownloadSelfFile(FileItem& download) {
   int errCode = 0;
   std::string errText;
   const CertificateRetry rule{
@@ -106,6 +165,6 @@ int CSelfUpdateCheck::DownloadSelfFile() {
       [this](int32_t code) { return m_services.IsCertificateError(code); },
       "CVantoExeDlg::IsSelfFileUpdated> Retry DownloadOneFileFromServer()"};
   return CallWithCertificateRetry(
-      rule, [&] { return m_services.DownloadOneFileFromServer(m_SelfFileItem, 1, 1, errCode, errText); }, errCode,
+      rule, [&] { return m_services.DownloadOneFileFromServer(download, 1, 1, errCode, errText); }, errCode,
       errText);
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The working copy's look at the server's "VantoExe.exe" before the first
-// run: when the server holds a different program file it is downloaded over
-// the installed one, a fresh copy of it is started and this copy ends
-// without a result. Every failure is logged and the run goes on with the
-// program as it is; a failed download leaves the previous file in place.
+// run: when the server holds a different program file it is downloaded
+// beside the installed one, checked to be a Windows program for this
+// build's machine, moved over the installed one, a fresh copy of it is
+// started and this copy ends without a result. Every failure is logged and
+// the run goes on with the program as it is: a failed download or a refused
+// file never touches the installed program.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,6 +28,12 @@ class CSelfUpdateCheck {
   // was no program file to start, anything else when the hand-off was made
   // (or its failure shown to the user).
   std::function<int()> m_fnStartUpdatedCopy;
+  // Moves the checked download over the installed program file; false on
+  // failure. Unset: remove and rename.
+  std::function<bool(const std::string& from, const std::string& to)> m_fnReplaceProgram;
+  // Whether the downloaded file is a program for this build's machine.
+  // Unset: the file's headers are read.
+  std::function<bool(const std::string& path, std::string& why)> m_fnCheckProgram;
 
   // The whole check as the dialog's initialisation runs it in the "R" copy,
   // between its S and E lines; true when the program file was replaced and
@@ -40,7 +48,12 @@ class CSelfUpdateCheck {
   int IsSelfFileUpdated();
 
  private:
-  int DownloadSelfFile();
+  int DownloadSelfFile(FileItem& download);
+  // Checks the downloaded file and moves it over the program; 0 or -2.
+  int InstallDownloadedProgram(const std::string& downloaded);
+  // Signed mode: checks the downloaded program's signature before it may
+  // replace the installed one; false (logged, row, file deleted) otherwise.
+  bool AcceptSignedProgram(const std::string& downloaded);
 
   IRunDisplay& m_display;
   IRunServices& m_services;

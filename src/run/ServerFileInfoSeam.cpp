@@ -9,6 +9,7 @@ ServerFileInfo ToServerInfo(const FileItem& item) {
   info.m_nChunkedFlag = item.m_nChunkedFlag;
   info.m_nGzipFlag = item.m_nGzipFlag;
   info.m_strSha256 = item.m_strSha256;
+  info.m_strBackupPath = item.m_strBackupPath;
   return info;
 }
 

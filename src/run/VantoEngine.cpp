@@ -12,13 +12,14 @@
 #include <utility>
 
 #include "config/VantoCfg.h"
-#include "http/BackupPath.h"
 #include "run/EntryLanePool.h"
 #include "run/EntryServices.h"
 #include "run/HeldDisplay.h"
+#include "run/PublisherSignature.h"
 #include "run/RunDialog.h"
 #include "run/RunServices.h"
 #include "http/CertificateRetry.h"
+#include "list/EntryNames.h"
 #include "run/RunTexts.h"
 #include "util/Cp949Case.h"
 #include "util/MyLog.h"
@@ -140,13 +141,22 @@ void CVantoEngine::Run(int wParam, int lParam) {
   const int r = IsAlreadyLastVersion();
   Log(LOG_INFO, "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() RetVal = %d", r);
   if (r == 1) {
+    // Nothing to fetch: the handlers of every-run kinds still act, and what
+    // they fail is reported as on a run that fetched; the list is stamped
+    // only when they all succeeded, so that the next run tries again.
     const CVantoCfg& cfg = *m_ctx.pCfg;
-    m_services.CopyServerListFileToLocalListFile(*m_ctx.pListFileItem);
-    if (cfg.ALL_REG_FLAG == 1) m_services.HandleRegisterTypeFilesByRegSvr32(true, 1);
+    int success = 1;
+    if (cfg.ALL_REG_FLAG == 1 && m_services.HandleRegisterTypeFilesByRegSvr32(true, 1) < 0) success = 0;
     m_services.HandleExecuteTypeFiles();
-    m_services.HandleRegisterTypeFilesByRegAsm(1);
-    m_services.HandleFontTypeFiles();
-    completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
+    if (m_services.HandleRegisterTypeFilesByRegAsm(1) < 0) success = 0;
+    if (m_services.HandleFontTypeFiles() < 0) success = 0;
+    if (success == 1) {
+      m_services.CopyServerListFileToLocalListFile(*m_ctx.pListFileItem);
+      completion = RUN_COMPLETE_UP_TO_DATE_OR_STOPPED;
+    } else {
+      Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> nAllSequenceSuccessFlag = %d", success);
+      completion = EndWithFailures();
+    }
   } else if (r < 0) {
     Log(LOG_ERROR,
         "CVantoExeDlg::OnRequestStart> IsAlreadyLastVersion() Fail, RetVal = %d, Set g_nResult = VANTO_FATAL_ERROR", r);
@@ -158,14 +168,18 @@ void CVantoEngine::Run(int wParam, int lParam) {
     // Each step runs only while no stop was requested.
     auto go = [this] { return m_nRequestStopFlag == 0; };
     if (go() && DownloadFilesInListFromServer() < 1) success = 0;
+    // Also after a stop: what was fetched is owed its installing.
+    RecordPendingWork();
+    if (m_nRefusedEntries > 0) success = 0;
     if (go()) m_services.HandleExecuteTypeFiles();
-    if (go() && m_services.HandleZipTypeFiles(1) < 0) success = 0;
-    if (go() && m_services.HandleRegistryTypeFiles() < 0) success = 0;
-    if (go() && m_services.HandleRegisterTypeFilesByRegSvr32(cfg.ALL_REG_FLAG == 1, 1) < 0) success = 0;
-    if (go() && m_services.HandleRegisterTypeFilesByRegAsm(1) < 0) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_ZIP, m_services.HandleZipTypeFiles(1))) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_REF, m_services.HandleRegistryTypeFiles())) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_REG, m_services.HandleRegisterTypeFilesByRegSvr32(cfg.ALL_REG_FLAG == 1, 1)))
+      success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_ASM, m_services.HandleRegisterTypeFilesByRegAsm(1))) success = 0;
     if (go()) m_services.HandleDeleteTypeFiles();
     if (go() && m_services.HandleFontTypeFiles() < 0) success = 0;
-    if (go() && m_services.HandleZipRegTypeFiles(1) < 0) success = 0;
+    if (go() && !HandlerFinished(FILE_KIND_ZRG, m_services.HandleZipRegTypeFiles(1))) success = 0;
 
     m_dialog.ShowStepMessage("");
     Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Register Download Info Complete....");
@@ -181,22 +195,7 @@ void CVantoEngine::Run(int wParam, int lParam) {
       m_strMsg = "프로그램 다운로드 완료";
       m_dialog.AddListMessage(LIST_ROW_INFO, m_strMsg);
     } else {
-      m_strMsg = BPDownloadFlag() == 1 ? "BP 서버에서 일부 프로그램 파일 다운로드 실패" : "일부 프로그램 파일 다운로드 실패";
-      ErrorRow(m_strMsg);
-      if (BPDownloadFlag() == 1) {
-        completion = RUN_COMPLETE_PARTIAL;
-        g_nResult = VANTO_PARTIAL_FAILURE;
-      } else {
-        m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
-                   "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
-        if (m_dialog.AskUser(m_strMsg, "Warning", BOX_YESNO | BOX_ICON_QUESTION) == BOX_ANSWER_YES) {
-          completion = RUN_COMPLETE_DOWNLOADED;
-          g_nResult = VANTO_SUCCESS;
-        } else {
-          completion = RUN_COMPLETE_PARTIAL;
-          g_nResult = VANTO_PARTIAL_FAILURE;
-        }
-      }
+      completion = EndWithFailures();
     }
   }
   if (r >= 0)
@@ -204,6 +203,51 @@ void CVantoEngine::Run(int wParam, int lParam) {
         0);
   Log(LOG_INFO, "%s", kRunEndLine);
   m_dialog.PostDialogMessage(WMU_DOWN_COMPLETE, completion, 0);
+}
+
+RunCompletion CVantoEngine::EndWithFailures() {
+  m_strMsg = BPDownloadFlag() == 1 ? "BP 서버에서 일부 프로그램 파일 다운로드 실패" : "일부 프로그램 파일 다운로드 실패";
+  ErrorRow(m_strMsg);
+  if (BPDownloadFlag() == 1) {
+    g_nResult = VANTO_PARTIAL_FAILURE;
+    return RUN_COMPLETE_PARTIAL;
+  }
+  m_strMsg = std::string("모든 다운로드 과정을 완료했지만,\n\n") + "일부 다운로드에 실패한 파일들이 있습니다.\n\n" +
+             "계속 진행하시겠습니까?\n\n" + "계속 진행하실 경우 시스템이 정상적으로 동작하지 않을수도 있습니다.";
+  if (m_dialog.AskUser(m_strMsg, "Warning", BOX_YESNO | BOX_ICON_QUESTION) == BOX_ANSWER_YES) {
+    g_nResult = VANTO_SUCCESS;
+    return RUN_COMPLETE_DOWNLOADED;
+  }
+  g_nResult = VANTO_PARTIAL_FAILURE;
+  return RUN_COMPLETE_PARTIAL;
+}
+
+void CVantoEngine::RecordPendingWork() {
+  // The copies now carry this run's download outcome.
+  CarryDownloadOutcome(*m_ctx.pLists);
+  const CFileItemLists& lists = *m_ctx.pLists;
+  const bool regFromDownList = m_ctx.pCfg->ALL_REG_FLAG != 1;  // else every run registers them all
+  bool changed = false;
+  auto addFetched = [&](const FileItemList& list, int32_t kind) {
+    for (const std::unique_ptr<FileItem>& item : list)
+      if (item->m_nFileType == kind && item->m_nDownFlag == 1 && m_pendingWork.Add(kind, item->m_strLocalPath))
+        changed = true;
+  };
+  addFetched(lists.ZipFileItemList, FILE_KIND_ZIP);
+  addFetched(lists.DownFileItemList, FILE_KIND_REF);
+  if (regFromDownList) addFetched(lists.DownFileItemList, FILE_KIND_REG);
+  addFetched(lists.RegAsmFileItemList, FILE_KIND_ASM);
+  addFetched(lists.ZipRegFileItemList, FILE_KIND_ZRG);
+  if (changed) {
+    Log(LOG_DEBUG, "CVantoExeDlg::OnRequestStart> Pending Work Recorded, Count = %d", m_pendingWork.Count());
+    m_services.SavePendingWork(*m_ctx.pListFileItem, m_pendingWork);
+  }
+}
+
+bool CVantoEngine::HandlerFinished(int32_t kind, int result) {
+  if (result < 0) return false;
+  if (m_pendingWork.ClearKind(kind)) m_services.SavePendingWork(*m_ctx.pListFileItem, m_pendingWork);
+  return true;
 }
 
 int CVantoEngine::IsAlreadyLastVersion() {
@@ -230,29 +274,47 @@ int CVantoEngine::IsAlreadyLastVersion() {
     return -1;
   }
 
-  if (cfg.CHECK_LIST_FILE_FLAG == 1 && m_services.IsListFileDifferent(listItem) == 0) {
+  // Work an earlier run left undone keeps the list from counting as done.
+  m_pendingWork = m_services.LoadPendingWork(listItem);
+  if (!m_pendingWork.Empty())
+    Log(LOG_INFO, "CVantoExeDlg::IsAlreadyLastVersion> Pending Work Of An Earlier Run, Count = %d",
+        m_pendingWork.Count());
+  if (cfg.CHECK_LIST_FILE_FLAG == 1 && m_pendingWork.Empty() && m_services.IsListFileDifferent(listItem) == 0) {
     Log(LOG_INFO, "CVantoExeDlg::IsAlreadyLastVersion> Already Last Version.");
     return 1;
   }
 
   m_dialog.ShowStepMessage("리스트 파일 다운로드중...");
   Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
+  // Signed mode: the list waits beside the previous one until its
+  // signature is checked.
+  const bool signedMode = !cfg.PUBLISHER_KEY.empty();
+  const std::string finalPath = listItem.m_strLocalPath;
+  const std::string stagedPath = UnverifiedPathOf(finalPath);
+  if (signedMode) {
+    m_services.DeleteLocalFile(stagedPath);
+    listItem.m_strLocalPath = stagedPath;
+  }
   int errCode = 0;
   std::string errText;
   const int down = WithCertificateRetry(
       [&] { return m_services.DownloadOneFileFromServer(listItem, 0, 1, errCode, errText); }, errCode, errText,
       "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
+  listItem.m_strLocalPath = finalPath;
   if (down < 0) {
+    if (signedMode) m_services.DeleteLocalFile(stagedPath);
     m_strMsg = std::string("리스트 파일 다운로드 도중에 오류가 발생했습니다.\n") + "더이상 진행하지 못하고 종료합니다.";
     m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -1;
   }
+  if (signedMode && !AcceptSignedList(stagedPath, finalPath)) return -3;
 
   m_dialog.SetProgressPos(IDC_PROGRESS_TOTAL, 1);
   listItem.m_nDownFlag = 1;
   m_dialog.ShowStepMessage("다운로드 대상 파일 확인중...");
 
-  const int n = m_services.GetFileListFromListFile();
+  m_nRefusedEntries = 0;
+  const int n = m_services.GetFileListFromListFile(m_pendingWork, signedMode, m_nRefusedEntries);
   Log(LOG_DEBUG, "CVantoExeDlg::IsAlreadyLastVersion> GetFileListFromListFile(), RetVal = %d", n);
   if (n < 0) {
     Log(LOG_DEBUG, "CVantoExeDlg::IsAlreadyLastVersion> Fail To Get Master File List, RetVal = %d", n);
@@ -262,7 +324,49 @@ int CVantoEngine::IsAlreadyLastVersion() {
     m_dialog.AskUser(m_strMsg, "", BOX_OK);
     return -2;
   }
-  return n > 0 ? 0 : 1;
+  // Only what the published list still names is ever installed.
+  if (m_pendingWork.KeepListed(m_ctx.pLists->DownFileItemList)) m_services.SavePendingWork(listItem, m_pendingWork);
+  // Refused entries make the run a partial failure even when nothing else
+  // is left to fetch.
+  return n > 0 || m_nRefusedEntries > 0 ? 0 : 1;
+}
+
+bool CVantoEngine::AcceptSignedList(const std::string& stagedPath, const std::string& finalPath) {
+  const CVantoCfg& cfg = *m_ctx.pCfg;
+  const std::string key = AcceptedListKey(cfg);
+  ReleaseRules rules;
+  rules.fileName = cfg.LIST_FILE_NAME;
+  rules.requireTimestamp = true;
+  rules.now = m_services.CurrentUnixTime();
+  rules.lastAccepted = m_services.LoadAcceptedListTime(key);
+  const PublisherCheck check =
+      CheckPublisherSignature(m_services, cfg, BuildFileUrl(cfg.DOWNLOAD_BASE_URL, cfg.LIST_FILE_NAME), stagedPath, rules);
+  if (!check.accepted) {
+    m_services.DeleteLocalFile(stagedPath);
+    if (check.fetched && check.verdict == ReleaseVerdict::Rollback) {
+      Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> Older list file refused (replayed release) : %s",
+          check.reason.c_str());
+      m_strMsg = "이전 버전 리스트 파일 거부 : 서명 시각이 이미 받은 리스트보다 이전임(재전송 의심)";
+    } else {
+      Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> List file signature refused : %s", check.reason.c_str());
+      m_strMsg = "리스트 파일 서명 확인 실패 : " + RefusalRowReason(check);
+    }
+    ErrorRow(m_strMsg);
+    return false;
+  }
+  if (!m_services.ReplaceLocalFile(stagedPath, finalPath)) {
+    Log(LOG_ERROR, "CVantoExeDlg::IsAlreadyLastVersion> Verified list file could not replace %s", finalPath.c_str());
+    m_services.DeleteLocalFile(stagedPath);
+    m_strMsg = "리스트 파일 교체 실패 : " + finalPath;
+    ErrorRow(m_strMsg);
+    return false;
+  }
+  Log(LOG_INFO, "CVantoExeDlg::IsAlreadyLastVersion> List file signature verified, key id %s, timestamp %llu",
+      check.keyId.c_str(), static_cast<unsigned long long>(check.timestamp));
+  if (check.timestamp > rules.lastAccepted && !m_services.StoreAcceptedListTime(key, check.timestamp))
+    Log(LOG_WARN, "CVantoExeDlg::IsAlreadyLastVersion> The accepted list timestamp could not be stored (%s)",
+        key.c_str());
+  return true;
 }
 
 int CVantoEngine::DownloadFilesInListFromServer() {
@@ -403,7 +507,7 @@ int CVantoEngine::WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisp
 struct EntryJob {
   FileItem* item = nullptr;
   bool skipped = false;  // a delete entry: only its line
-  std::string fileKey, backupKey;  // what it writes, upper-cased
+  std::vector<std::string> keys;  // the names it writes (file, backup, partial file), upper-cased
   int certIgnoreFlag = 0;          // as it was when the entry was handed on
   std::atomic<bool> done{false};
   int outcome = 1;
@@ -512,8 +616,8 @@ int CVantoEngine::DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<
     auto job = std::make_unique<EntryJob>();
     job->item = entry.get();
     job->skipped = entry->m_nFileType == FILE_KIND_DEL;
-    job->fileKey = UpperCp949(entry->m_strLocalPath);
-    job->backupKey = UpperCp949(MakeBackupPath(entry->m_strLocalPath));
+    job->keys = {UpperCp949(entry->m_strLocalPath), UpperCp949(EntryBackupPath(*entry)),
+                 UpperCp949(EntryPartPath(*entry))};
     jobs.push_back(std::move(job));
   }
 
@@ -541,9 +645,9 @@ int CVantoEngine::DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<
           ++given;
           continue;
         }
-        if (busy.count(job.fileKey) || busy.count(job.backupKey)) break;
-        busy.insert(job.fileKey);
-        busy.insert(job.backupKey);
+        if (std::any_of(job.keys.begin(), job.keys.end(), [&busy](const std::string& key) { return busy.count(key) != 0; }))
+          break;
+        busy.insert(job.keys.begin(), job.keys.end());
         ++working;
         ++given;
         job.certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
@@ -553,8 +657,7 @@ int CVantoEngine::DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<
         EntryJob& job = *jobs[shown++];
         if (!job.skipped) {
           --working;
-          busy.erase(busy.find(job.fileKey));
-          busy.erase(busy.find(job.backupKey));
+          for (const std::string& key : job.keys) busy.erase(busy.find(key));
         }
         if (ShowFinishedEntry(job, finished, total) == 0) result = 0;
         if (job.threw && broke.empty()) broke = job.what;

@@ -11,6 +11,8 @@
 
 #include "list/FileItem.h"
 #include "list/FileItemLists.h"
+#include "run/PendingWork.h"
+#include "run/RunDialog.h"
 
 class CVantoCfg;
 class IEntryLane;
@@ -38,7 +40,8 @@ class CVantoEngine {
   void OnRequestStart(int wParam, int lParam);
   // Handler of WMU_DOWN_COMPLETE.
   void OnDownComplete(int wParam, int lParam);
-  // 1 nothing to do, 0 entries to download, -1 list not obtainable, -2 unreadable.
+  // 1 nothing to do, 0 entries to download, -1 list not obtainable, -2
+  // unreadable, -3 its signature refused (PUBLISHER_KEY set).
   int IsAlreadyLastVersion();
   // 1 all current or fetched (or only PASS entries failed), 0 some failed,
   // -1 no application object, -2 the loop broke off.
@@ -53,6 +56,19 @@ class CVantoEngine {
   // The body of OnRequestStart.
   void Run(int wParam, int lParam);
   void SwitchToMainServer();
+  // The run's end when handlers failed: the error row, then result 3 on the
+  // BP server or the user's answer; the WPARAM to post.
+  RunCompletion EndWithFailures();
+  // After the download loop: the pending work of earlier runs together
+  // with every entry a handler is about to install, saved before the first
+  // handler starts.
+  void RecordPendingWork();
+  // A handler of kind finished with result: on success its entries leave
+  // the record. false when it failed.
+  bool HandlerFinished(int32_t kind, int result);
+  // Signed mode: checks the staged list's signature and moves it into
+  // place; false (logged, error row, staged file deleted) when refused.
+  bool AcceptSignedList(const std::string& stagedPath, const std::string& finalPath);
   // Repeats a failed call once when the user accepts a certificate error.
   int WithCertificateRetry(const std::function<int()>& call, const int& errCode, const std::string& errText,
                            const char* retryLine);
@@ -85,4 +101,6 @@ class CVantoEngine {
   int32_t m_nLocalBPFlag = 0;
   int32_t m_nLocalCertFlag = 0;
   bool m_bRunActive = false;  // inside OnRequestStart
+  CPendingWork m_pendingWork;  // read by IsAlreadyLastVersion
+  int m_nRefusedEntries = 0;  // signed mode: entries refused for lacking a SHA-256
 };

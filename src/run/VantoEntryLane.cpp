@@ -15,6 +15,7 @@ CVantoEntryLane::CVantoEntryLane(const CHttpContext& shared, const int32_t& stop
     : m_http(shared.Cfg()), m_stopFlag(stopFlag), m_pListings(listings) {
   m_http.m_nBPDownloadFlag = shared.m_nBPDownloadFlag;
   m_http.m_nCertIgnoreFlag = shared.m_nCertIgnoreFlag;
+  m_http.m_bounds = shared.m_bounds;
 }
 
 std::unique_ptr<CVantoEntryLane> CVantoEntryLane::Open(const CHttpContext& shared, const int32_t& stopFlag,

@@ -4,21 +4,28 @@
 #include <vector>
 
 #include "config/VantoCfg.h"
-#include "http/CertificateError.h"
-#include "http/HttpContext.h"
-#include "http/ServerFileQuery.h"
 #include "handlers/CommandFiles.h"
 #include "handlers/FontFiles.h"
-#include "list/ListFileReader.h"
 #include "handlers/LockdownValue.h"
+#include "handlers/ZipExtraction.h"
+#include "http/CertificateError.h"
+#include "http/FileDownload.h"
+#include "http/FileMove.h"
+#include "http/HttpContext.h"
+#include "http/ServerFileQuery.h"
+#include "http/SmallFileFetch.h"
+#include "list/ListFileReader.h"
 #include "list/ListStamp.h"
+#include "list/UpdateDecision.h"
+#include "run/AcceptedListTime.h"
 #include "run/EntryCalls.h"
 #include "run/ListInfoPrefetch.h"
+#include "run/PendingWorkFile.h"
 #include "run/ServerFileInfoSeam.h"
-#include "run/VantoEntryLane.h"
-#include "list/UpdateDecision.h"
 #include "run/VantoEngine.h"
-#include "handlers/ZipExtraction.h"
+#include "run/VantoEntryLane.h"
+#include "util/LogIfOpen.h"
+#include "util/MyLog.h"
 
 
 CVantoRunServices::CVantoRunServices(CHttpContext& http, IRunDisplay& display, CFileItemLists& lists,
@@ -58,8 +65,14 @@ std::unique_ptr<IEntryLane> CVantoRunServices::OpenEntryLane(const int32_t& stop
 
 bool CVantoRunServices::IsCertificateError(int errCode) { return ::IsCertificateError(errCode); }
 
-int CVantoRunServices::GetFileListFromListFile() {
+int CVantoRunServices::GetFileListFromListFile(const CPendingWork& pending, bool requireDigest, int& refusedEntries) {
   ListReadContext context;
+  if (!pending.Empty())
+    context.isPendingWork = [&pending](const FileItem& item) {
+      return pending.Contains(item.m_nFileType, item.m_strLocalPath);
+    };
+  context.requireDigest = requireDigest;
+  context.refusedEntries = &refusedEntries;
   context.specialDirs = m_specialDirs;
   context.systemDir = m_strSystemDir;
   context.windowsDir = m_strWindowsDir;
@@ -112,6 +125,43 @@ bool CVantoRunServices::ReopenSharedConnection(const char* agentName) {
   return m_http.Connection() != nullptr;
 }
 
+CPendingWork CVantoRunServices::LoadPendingWork(const FileItem& listItem) {
+  return ReadPendingWorkFile(PendingWorkPathOf(listItem.m_strLocalPath));
+}
+
+bool CVantoRunServices::SavePendingWork(const FileItem& listItem, const CPendingWork& work) {
+  const std::string path = PendingWorkPathOf(listItem.m_strLocalPath);
+  unsigned long error = 0;
+  if (WritePendingWorkFile(path, work, error)) return true;
+  LogIfOpen(LOG_ERROR, "CVantoExeDlg::OnRequestStart> Pending Work Record Not Written(%s), ErrCode = %d", path.c_str(),
+            static_cast<int>(error));
+  return false;
+}
+
+int CVantoRunServices::FetchSmallFile(const std::string& serverPath, std::size_t maxBytes, std::string& text,
+                                      int& errCode, std::string& errText) {
+  int32_t code = 0;
+  const int r = ::FetchSmallFile(m_http, serverPath, maxBytes, m_http.m_nCertIgnoreFlag, text, code, errText);
+  errCode = code;
+  return r;
+}
+
+bool CVantoRunServices::ReplaceLocalFile(const std::string& from, const std::string& to) {
+  return MoveFileReplacing(from, to);
+}
+
+void CVantoRunServices::DeleteLocalFile(const std::string& path) {
+  if (!::DeleteFileA(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND && g_pMyLog)
+    g_pMyLog->Log(LOG_WARN, "CVantoExeDlg::DeleteLocalFile> DeleteFile(%s) Fail, ErrCode = %lu", path.c_str(),
+                  ::GetLastError());
+}
+
+uint64_t CVantoRunServices::LoadAcceptedListTime(const std::string& key) { return ::LoadAcceptedListTime(key); }
+
+bool CVantoRunServices::StoreAcceptedListTime(const std::string& key, uint64_t timestamp) {
+  return ::StoreAcceptedListTime(key, timestamp);
+}
+
 std::string& CVantoRunServices::RunMessage() { return m_pEngine ? m_pEngine->m_strMsg : m_strScratchMsg; }
 
 CComponentRegistration CVantoRunServices::Registration() {
@@ -155,7 +205,7 @@ int CVantoRunServices::HandleExecuteTypeFiles() {
 
 int CVantoRunServices::HandleRegistryTypeFiles() {
   DropFolderListings();
-  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display);
+  return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display, StopFlag(), m_strWindowsDir);
 }
 
 int CVantoRunServices::HandleDeleteTypeFiles() {

@@ -30,11 +30,19 @@ class CVantoRunServices : public IRunServices {
                                 std::string& errText) override;
   bool IsCertificateError(int errCode) override;
   std::unique_ptr<IEntryLane> OpenEntryLane(const int32_t& stopFlag) override;
-  int GetFileListFromListFile() override;
+  int GetFileListFromListFile(const CPendingWork& pending, bool requireDigest, int& refusedEntries) override;
   int CheckDownloadAndSettleBackup(const FileItem& item) override;
   int IsListFileDifferent(const FileItem& listItem) override;
   int CopyServerListFileToLocalListFile(const FileItem& listItem) override;
   bool ReopenSharedConnection(const char* agentName) override;
+  CPendingWork LoadPendingWork(const FileItem& listItem) override;
+  bool SavePendingWork(const FileItem& listItem, const CPendingWork& work) override;
+  int FetchSmallFile(const std::string& serverPath, std::size_t maxBytes, std::string& text, int& errCode,
+                     std::string& errText) override;
+  bool ReplaceLocalFile(const std::string& from, const std::string& to) override;
+  void DeleteLocalFile(const std::string& path) override;
+  uint64_t LoadAcceptedListTime(const std::string& key) override;
+  bool StoreAcceptedListTime(const std::string& key, uint64_t timestamp) override;
 
   // Registration and archives.
   int HandleZipTypeFiles(int showFlag) override;

@@ -132,7 +132,7 @@ class LaunchTest(vanto.VantoCase):
         self.assertEqual(self.message_box(folder=self.path("second")), ALREADY_RUNNING)
         self.assertTrue(self.wait_all(folder=self.path("second")))
         self.assertFalse(os.path.exists(second_target), "no result file, no log")
-        self.assertIsNone(self.result_code(first_target))
+        self.assertEqual(self.result_code(first_target), "2", "not finished while the first one runs")
         self.message_box(folder=self.path("first"))
         self.assertTrue(self.wait_all())
         self.assertEqual(self.result_code(first_target), "0")

@@ -134,6 +134,7 @@ class CrashSafetyTest(vanto.PublishedCase):
         # complete and stamped, the old one still beside it.
         self.publish_version(3)
         self.kill_at_call("DeleteFileA", "\\" + BACKUPS[DLL].replace("/", "\\"))
+        self.assertEqual(self.result_code(self.target), "2", "a killed run reads as not finished")
         self.assertEqual(self.read_local(DLL), content(DLL, 3))
         self.assertEqual(self.read_local(BACKUPS[DLL]), content(DLL, 2))
         self.assert_nothing_lost("after a transfer")

@@ -191,8 +191,13 @@ class RegistrationArchivesTest(vanto.PublishedCase):
             (("cp949", "한글/설정.ini"), b"[A]\r\n"), ("readonly.txt", b"new")]))
         self.publish("pkg/bad.zip", b"PK\x03\x04" + os.urandom(3000))
         self.publish("pkg/climb.zip", make_zip([("first.txt", b"1"), ("../escape.txt", b"x"), ("after.txt", b"3")]))
-        self.write_list(["pkg/tree.zip,,,ZIP", "pkg/bad.zip,,,ZIP", "pkg/climb.zip,,,ZIP"])
-        os.makedirs(self.local("pkg"))
+        # 100 MB of zeros in about 100 KB: beyond what an archive that small may hold.
+        self.publish("pkg/bomb.zip", make_zip([("bomb/old.bin", bytes(100 << 20))]))
+        self.assertLess(os.path.getsize(os.path.join(self.pub, "vanto", "pkg", "bomb.zip")), 200 * 1024)
+        self.write_list(["pkg/tree.zip,,,ZIP", "pkg/bad.zip,,,ZIP", "pkg/climb.zip,,,ZIP", "pkg/bomb.zip,,,ZIP"])
+        os.makedirs(self.local("pkg/bomb"))
+        with open(self.local("pkg/bomb/old.bin"), "wb") as f:
+            f.write(b"old")
         with open(self.local("pkg/readonly.txt"), "wb") as f:
             f.write(b"old")
         os.chmod(self.local("pkg/readonly.txt"), 0o444)
@@ -213,6 +218,12 @@ class RegistrationArchivesTest(vanto.PublishedCase):
         self.assertFalse(os.path.exists(self.local("pkg/after.txt")))
         self.assertFalse(os.path.exists(self.local("escape.txt")), "written outside the archive's folder")
         self.assertFalse(os.path.exists(self.local("pkg/escape.txt")))
+        # The bomb wrote nothing: the old member stays, the archive is gone.
+        self.assertEqual(self.read_local("pkg/bomb/old.bin"), b"old")
+        self.assertFalse(os.path.exists(self.local("pkg/bomb.zip")))
+        used = sum(os.path.getsize(os.path.join(root, name)) for root, _d, names in os.walk(self.target)
+                   for name in names if not root.endswith("log"))
+        self.assertLess(used, 1 << 20, "disk used by the target after the bomb")
         deleted = "CVantoExeDlg::HandleZipTypeFiles> Delete Local Flle = %s"
         self.assert_in_order(log, [
             "CVantoExeDlg::HandleZipTypeFiles> Start...",
@@ -220,15 +231,20 @@ class RegistrationArchivesTest(vanto.PublishedCase):
             deleted % harness.to_windows(self.local("pkg/bad.zip")),
             "CVantoExeDlg::ProcessZipFile> Zip Item Outside The Folder Refused, Index = 1, Name = ../escape.txt",
             deleted % harness.to_windows(self.local("pkg/climb.zip")),
+            "[ERROR] CVantoExeDlg::ProcessZipFile> Zip Size Bound Reached, Nothing Extracted : the members announce "
+            "more than 67108864 bytes together (archive of ",
+            deleted % harness.to_windows(self.local("pkg/bomb.zip")),
             "CVantoExeDlg::OnRequestStart> nAllSequenceSuccessFlag = 0"])
 
         # The next run finds the damaged archive missing, fetches and extracts it.
         self.publish("pkg/bad.zip", make_zip([("fixed/ok.txt", b"fixed")]))
         self.publish("pkg/climb.zip", make_zip([("first.txt", b"1"), ("after.txt", b"3")]))
+        self.publish("pkg/bomb.zip", make_zip([("bomb/old.bin", b"new")]))
         self.run_vanto()
         self.assertEqual(self.result_code(self.target), "0")
         self.assertEqual(self.read_local("pkg/fixed/ok.txt"), b"fixed")
         self.assertEqual(self.read_local("pkg/after.txt"), b"3")
+        self.assertEqual(self.read_local("pkg/bomb/old.bin"), b"new")
         self.assertEqual(self.server.count("GET", "vanto/pkg/bad.zip"), 2)
         self.assertEqual(self.server.count("GET", "vanto/pkg/tree.zip"), 1, "the good archive is current")
 

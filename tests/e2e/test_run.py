@@ -96,7 +96,26 @@ class RunTest(vanto.PublishedCase):
         log = self.log_text(self.target)
         self.assertIn(DOWN_COMPLETE % 3, log)
         self.assertNotIn("CVantoExeDlg::OnDownComplete> Post WM_CLOSE Message", log)
-        self.assertIsNone(self.result_code(self.target), "the result is written at exit")
+        self.assertEqual(self.result_code(self.target), "2", "not finished: the final result is written at exit")
+
+    def test_published_file_named_like_a_backup_survives_and_both_stay_current(self):
+        """a.dll.dll is the usual backup name of a.dll; published beside it,
+        it is no backup: never deleted while a.dll is current, never moved
+        over a.dll when a.dll changes."""
+        self.publish("bin/a.dll", b"a version 1", 1600000000)
+        self.publish("bin/a.dll.dll", b"the other published file", 1600000000)
+        self.write_list(list(FILES) + ["bin/a.dll", "bin/a.dll.dll"])
+        for version, rewrite in ((1, False), (2, True), (2, False)):
+            if rewrite:
+                self.publish("bin/a.dll", b"a version %d" % version, 1600000000 + version * 86400)
+            self.assertTrue(self.run_once(sub=f"app{version}{int(rewrite)}"))
+            self.assertEqual(self.result_code(self.target), "0")
+            self.assertEqual(self.read_local("bin/a.dll"), b"a version %d" % version)
+            self.assertEqual(self.read_local("bin/a.dll.dll"), b"the other published file")
+        self.assertIn("CVantoExeDlg::GetFileListFileFromFile> Backup Name Is Published, Backup Of %s Goes To %s"
+                      % (harness.to_windows(self.local("bin/a.dll")),
+                         harness.to_windows(self.local("bin/a.dll.backup~"))), self.log_text(self.target))
+        self.assertFalse(os.path.exists(self.local("bin/a.dll.backup~")))
 
     def test_pass_entry_failure_does_not_fail_the_run(self):
         self.write_list(list(FILES) + ["bin/optional.dll,,,EXE|PASS"])

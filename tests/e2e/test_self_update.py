@@ -1,8 +1,9 @@
 """The self-update, started from the launcher as users start it: the working
-copy finds a different "VantoExe.exe" on the publish server, downloads it over
-the installed one and hands over to "VantoExeNew.exe", which does the run; a
-second launch finds the program current. A failing server query and a
-download that breaks off leave the program as it was, and the run goes on.
+copy finds a different "VantoExe.exe" on the publish server, downloads it,
+puts it over the installed one and hands over to "VantoExeNew.exe", which
+does the run; a second launch finds the program current. A failing server
+query, a download that breaks off and a file that is no program for this
+machine leave the program as it was, and the run goes on.
 
 The server's program file is this build with a newer time and the version
 resource 11.11.7.2 instead of 11.11.7.1, so each log shows which copy ran."""
@@ -139,6 +140,16 @@ class SelfUpdateTest(vanto.PublishedCase):
             "[ERROR] CVantoExeDlg::IsSelfFileUpdated> DownloadOneFileFromServer() Fail, RetVal = -4"])
         self.assert_run_went_on(log)
         self.assertEqual(self.server.count("GET", "vanto/VantoExe.exe"), 1)
+
+    def test_a_page_served_as_the_program_is_refused_and_this_copy_does_the_run(self):
+        # An error page answered with status 200, newer than the program.
+        self.publish("VantoExe.exe", b"<html><body>Service Unavailable</body></html>\r\n" * 50, self.new_mtime)
+        log = self.launch()["11.11.7.1"]
+        self.assert_in_order(log, [
+            "[ERROR] CVantoExeDlg::IsSelfFileUpdated> Downloaded File Refused(%s.download~) : not a Windows program, "
+            "The Old Program Stays" % harness.to_windows(self.exe),
+            "[ERROR] CVantoExeDlg::OnInitDialog> IsSelfFileUpdated() is fail.(return=-2)"])
+        self.assert_run_went_on(log)
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 
 #include "list/FileItem.h"
 #include "list/ListFileScanner.h"
+#include "list/ListLineHazards.h"
 #include "list/ListLineParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -26,5 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FileItem kind;
   ParseKindField(line, kind);
   SplitExcludeDirs(line);
+  // A message never carries a control character, and every line that holds
+  // one is found.
+  const std::string shown = ShowControlCharacters(line);
+  for (char c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) __builtin_trap();
+  if (DescribeControlCharacterIn(line).empty() != (shown == line)) __builtin_trap();
   return 0;
 }

@@ -1,6 +1,6 @@
 // A download's transfer: reads of any size from the answer, the known size,
-// into the local-file sink, then its checks on the closed file (gzip
-// decoding, the size check and the digest).
+// into the local-file sink with its bounds, then its checks on the closed
+// file (gzip decoding within its bound, the size check and the digest).
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -42,11 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   filePlan.chunked = (flags & 1) != 0;
   filePlan.serverSize = plan.stopAtSize;
   if (flags & 8) filePlan.sha256 = std::string(64, 'a');  // a digest the file does not have
+  if (flags & 16) filePlan.maxBytes = static_cast<int64_t>(input.Number(3));
+  if (flags & 32) filePlan.bounds.unknownSize = 65536;
   CLocalFileSink sink(filePlan, stop, nullptr);
   if (!sink.Open()) return 0;
   FuzzReader reader(input);
   int64_t total = 0;
   int rc = RunTransferLoop(reader, sink, plan, total);
+  if (filePlan.maxBytes >= 0 && rc == DOWNLOAD_OK && total > filePlan.maxBytes) __builtin_trap();
   if (rc == DOWNLOAD_OK) rc = sink.Close();
   if (rc == DOWNLOAD_OK) sink.CheckClosedFile((flags & 2) != 0);
   sink.Discard();

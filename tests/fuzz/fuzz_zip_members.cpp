@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "FuzzInput.h"
 #include "handlers/ZipArchive.h"
+#include "handlers/ZipBounds.h"
 #include "handlers/ZipMemberPath.h"
 
 namespace {
@@ -56,12 +58,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     CZipArchive zip;
     if (zip.OpenZip(zipPath)) {
+      std::vector<uint64_t> sizes;
       for (int i = 0; i < zip.GetItemCount() && i < 64; ++i) {
         ZipItem item;
         if (zip.GetZipItem(i, item) != 0) continue;
+        sizes.push_back(item.size);
         CheckName(item.name);
         if (!item.isDirectory && item.size <= (1u << 20)) zip.UnzipItem(i, outPath);
       }
+      uint64_t total = 0;
+      for (uint64_t s : sizes) total += s;
+      if (CheckZipSizes(sizes, size).empty() && total > ZipTotalBound(size)) __builtin_trap();
       zip.CloseZip();
     }
   }

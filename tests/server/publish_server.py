@@ -54,8 +54,16 @@ BLOCK = 4096
 #   content_length=N     announce N as Content-Length (HEAD and GET) whatever
 #                        the size; GET: the connection closes after the file
 #   times=K              the GET faults above hit only the first K GETs
-RULE_KEYS = {"content_encoding", "content_length", "methods", "status", "gzip", "chunked", "no_last_modified", "last_modified", "reset_after",
-             "close_after", "empty_body", "slow", "times"}
+#   tamper=True          GET: one byte of the body changed on the way (a
+#                        hostile network between client and files)
+#   serve_from=REL       HEAD and GET answer with the published file REL
+#                        instead (a replayed or swapped file)
+#   endless=True         GET: a chunked body of zeros that never ends (until
+#                        the client goes away); HEAD announces no length
+#   drip=SECONDS         GET: the body one byte at a time, this long apart
+RULE_KEYS = {"tamper", "serve_from", "content_encoding", "content_length", "methods", "status", "gzip", "chunked",
+             "no_last_modified", "last_modified", "reset_after", "close_after", "empty_body", "slow", "times", "endless",
+             "drip"}
 
 
 class PublishServer:
@@ -201,6 +209,8 @@ def _make_publish_handler(server):
                 _reset(self.connection)
                 return
             local = os.path.join(server.root, *path.split("/"))
+            if rule.get("serve_from"):
+                local = os.path.join(server.root, *_normal(rule["serve_from"]).split("/"))
             status = rule.get("status")
             if status or not os.path.isfile(local):
                 code = int(status or 404)
@@ -218,13 +228,19 @@ def _make_publish_handler(server):
                                  email.utils.formatdate(os.path.getmtime(local), usegmt=True))
             if rule.get("gzip") or rule.get("content_encoding"):
                 self.send_header("Content-Encoding", rule.get("content_encoding") or "gzip")
-            chunked = bool(rule.get("chunked"))
+            chunked = bool(rule.get("chunked")) or bool(rule.get("endless"))
             if chunked:
                 self.send_header("Transfer-Encoding", "chunked")
             else:
                 self.send_header("Content-Length", str(rule.get("content_length", size)))
             self.end_headers()
             if head:
+                return
+            if rule.get("endless"):
+                self._send_endless()
+                return
+            if rule.get("drip"):
+                self._send_drip(source, float(rule["drip"]))
                 return
             fault = hits and any(k in rule for k in ("reset_after", "close_after", "empty_body", "slow")) and \
                 server._take_fault(rule)
@@ -240,9 +256,13 @@ def _make_publish_handler(server):
             with open(source, "rb") as f:
                 while limit is None or sent < limit:
                     want = BLOCK if limit is None else min(BLOCK, limit - sent)
+                    at = f.tell()
                     data = f.read(want)
                     if not data:
                         break
+                    middle = size // 2
+                    if rule.get("tamper") and at <= middle < at + len(data):
+                        data = data[:middle - at] + bytes([data[middle - at] ^ 0x01]) + data[middle - at + 1:]
                     if chunked:
                         self.wfile.write(b"%x\r\n" % len(data) + data + b"\r\n")
                     else:
@@ -262,6 +282,31 @@ def _make_publish_handler(server):
                 return
             if chunked:
                 self.wfile.write(b"0\r\n\r\n")
+
+        def _send_endless(self):
+            self.close_connection = True
+            chunk = b"%x\r\n" % 65536 + bytes(65536) + b"\r\n"
+            try:
+                while True:
+                    self.wfile.write(chunk)
+                    self.wfile.flush()
+                    # A pause now and then: Wine's WinINet, closing a request,
+                    # reads what has already arrived and would never stop
+                    # against a sender that never pauses.
+                    time.sleep(0.002)
+            except OSError:
+                pass  # the client went away
+
+        def _send_drip(self, source, pause):
+            self.close_connection = True
+            try:
+                with open(source, "rb") as f:
+                    for byte in iter(lambda: f.read(1), b""):
+                        self.wfile.write(byte)
+                        self.wfile.flush()
+                        time.sleep(pause)
+            except OSError:
+                pass
 
     return Handler
 

@@ -4,7 +4,9 @@
 //                        HKCU\Software\VantoTest\ComServers and returns S_OK;
 //   VANTO_COM_FAILS      DllRegisterServer sets the last error to 5
 //                        (access denied) and returns E_FAIL;
-//   neither              no DllRegisterServer at all.
+//   neither              no DllRegisterServer at all;
+//   VANTO_COM_DEPENDS    (with VANTO_COM_REGISTERS) also imports
+//                        vanto_com_helper.dll, which lies beside it.
 // Every variant appends a line to "<own path>.calls" when it is loaded
 // ("load <program>") and when DllRegisterServer runs ("register <program>"),
 // so tests see which route (in process, regsvr32.exe) reached it.
@@ -12,6 +14,10 @@
 
 #include <cstdio>
 #include <string>
+
+#if defined(VANTO_COM_DEPENDS)
+extern "C" __declspec(dllimport) int VantoComHelperValue();
+#endif
 
 namespace {
 HMODULE g_self = nullptr;
@@ -55,6 +61,9 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
     Record("register");
     return E_FAIL;
   }
+#if defined(VANTO_COM_DEPENDS)
+  if (VantoComHelperValue() != 42) return E_FAIL;
+#endif
   const std::string program = ProgramName();
   const LONG r = ::RegSetValueExA(key, OwnPath().c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(program.c_str()),
                                   static_cast<DWORD>(program.size() + 1));

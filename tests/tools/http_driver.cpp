@@ -17,6 +17,7 @@
 //   reopen                   open the shared session and connection again
 //   lock PATH                hold PATH open for writing, shared for writing
 //                            only (no rename, no copy), until the end
+//   bound unknown-size N     what a download of unknown size may write
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -178,6 +179,13 @@ int main(int argc, char** argv) {
       locks.emplace_back(
           ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
       std::printf("lock=%d\n", locks.back() ? 1 : 0);
+    } else if (command == "bound") {
+      const std::string which = next();
+      if (which != "unknown-size") {
+        std::fprintf(stderr, "unknown bound %s\n", which.c_str());
+        return 2;
+      }
+      http.m_bounds.unknownSize = std::strtoll(next().c_str(), nullptr, 10);
     } else if (command == "reopen") {
       std::printf("open_shared=%d\n", http.OpenShared("CVantoExeApp::InitInstance> ") ? 1 : 0);
     } else {

@@ -79,6 +79,13 @@ int ListMake(const std::vector<std::string>& args) {
   }
 
   const ListMakeResult made = MakeListFile(files, oldPieces, options);
+  // Clients would read other entries than the files published: no list.
+  if (!made.refusals.empty()) {
+    for (const std::string& refusal : made.refusals)
+      std::fprintf(stderr, "vantoctl: error: %s\n", Cp949ToUtf8(refusal).c_str());
+    std::fprintf(stderr, "vantoctl: no list written: rename or remove the files above\n");
+    return 1;
+  }
   std::string text;
   for (const std::string& line : made.lines) text += line + "\r\n";
   if (out.empty()) {

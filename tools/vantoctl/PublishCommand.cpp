@@ -2,7 +2,8 @@
 // clients see it. Reads the server's list with the client's own request and
 // reading code and checks every entry on the server: reachable, size and
 // time as the list says where it says them, SHA-256 where the list has one;
-// and entries that reach the same local file on Windows. One line per
+// and entries that reach the same local file on Windows. With PUBLISHER_KEY
+// in the INI, the list's signature too, and entries without a SHA-256. One line per
 // problem on standard output (CP949, like the list); exit status 1 when
 // there is any. Windows only: it needs WinINet.
 #ifdef _WIN32
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,10 @@
 #include "http/FileDownload.h"
 #include "http/HttpContext.h"
 #include "http/ServerFileQuery.h"
+#include "http/SmallFileFetch.h"
+#include "run/RunTexts.h"
+#include "trust/MinisignFormat.h"
+#include "trust/SignedRelease.h"
 #include "list/ListFileScanner.h"
 #include "list/PublishChecks.h"
 #include "util/Sha256.h"
@@ -79,6 +85,8 @@ class CPublishVerifier {
     if (!FetchList() || !ReadList(entries)) return Finish();
     for (const ListedEntry& entry : entries) {
       if (const char cut = RequestCutCharacter(entry.item.m_strFilePath)) Problem(DescribeCutPath(entry, cut));
+      if (m_bSigned && entry.item.m_nFileType != FILE_KIND_DEL && entry.item.m_strSha256.empty())
+        Problem(DescribeEntryProblem(entry, "no SHA-256 (field 7): clients with PUBLISHER_KEY refuse the entry"));
       // Clients delete DEL entries and never ask the server for them.
       if (entry.item.m_nFileType != FILE_KIND_DEL) CheckEntry(entry);
     }
@@ -138,7 +146,35 @@ class CPublishVerifier {
       Problem(name + Failure("download failed", rc, DownloadResultText(rc), errText));
       return false;
     }
+    if (!m_cfg.PUBLISHER_KEY.empty()) CheckListSignature(name);
     return true;
+  }
+
+  // Signed publishing: the list's .minisig as clients check it (no
+  // accepted time to compare with here).
+  void CheckListSignature(const std::string& name) {
+    MinisignPublicKey key;
+    std::string reason;
+    if (!ParsePublicKey(m_cfg.PUBLISHER_KEY, key, reason)) {
+      Problem(name + "PUBLISHER_KEY is not a minisign public key (" + reason + ")");
+      return;
+    }
+    const std::string object = BuildFileUrl(m_cfg.DOWNLOAD_BASE_URL, m_cfg.LIST_FILE_NAME) + ".minisig";
+    std::string text, errText;
+    int32_t errCode = 0;
+    const int rc = FetchSmallFile(m_http, object, kMaxSignatureFileSize, m_http.m_nCertIgnoreFlag, text, errCode, errText);
+    if (rc != 0) {
+      Problem(name + "signature " + object + " not obtainable (result " + std::to_string(rc) + ")" +
+              (errText.empty() ? "" : ": " + OneLine(errText)));
+      return;
+    }
+    ReleaseRules rules;
+    rules.fileName = m_cfg.LIST_FILE_NAME;
+    rules.now = static_cast<uint64_t>(std::time(nullptr));
+    const ReleaseCheck check = CheckSignedRelease(key, text, m_strListCopy, rules);
+    if (check.verdict != ReleaseVerdict::Accepted) Problem(name + "signature refused: " + check.reason);
+    else std::fprintf(stderr, "vantoctl: %ssigned with key id %s\n", name.c_str(), KeyIdText(key.keyId).c_str());
+    m_bSigned = true;
   }
 
   // The entries clients act on, with their local paths resolved as on this
@@ -225,6 +261,7 @@ class CPublishVerifier {
   std::string m_strQuestion;  // the last certificate question, for the problem line
   std::string m_strListCopy;
   std::string m_strFileCopy;
+  bool m_bSigned = false;  // PUBLISHER_KEY set: every entry needs its SHA-256
   int m_nChecked = 0;
   int m_nProblems = 0;
 };

@@ -7,6 +7,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "util/DllSearch.h"
 #endif
 
 #include "CommandRegistry.h"
@@ -21,6 +23,8 @@ void PrintUsage(FILE* out) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
+  // Before anything loads a DLL: never from the tool's or the current folder.
+  RestrictDllSearch();
   // Texts are written as the bytes they are, without CR insertion.
   _setmode(_fileno(stdout), _O_BINARY);
   // Unbuffered: what was printed reaches a pipe even if the process is

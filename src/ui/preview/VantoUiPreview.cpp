@@ -46,7 +46,13 @@ class CSimulatedServer : public IRunServices {
     return ++m_nDownloads == m_nFailIndex ? -2 : 0;
   }
   bool IsCertificateError(int) override { return false; }
-  int GetFileListFromListFile() override {
+  int FetchSmallFile(const std::string&, std::size_t, std::string&, int&, std::string&) override { return -2; }
+  bool ReplaceLocalFile(const std::string&, const std::string&) override { return false; }
+  void DeleteLocalFile(const std::string&) override {}
+  uint64_t LoadAcceptedListTime(const std::string&) override { return 0; }
+  bool StoreAcceptedListTime(const std::string&, uint64_t) override { return false; }
+  int GetFileListFromListFile(const CPendingWork&, bool, int& refusedEntries) override {
+    refusedEntries = 0;
     static const char* const names[] = {"bin/loomBrowser.exe", "bin/app.ocx",         "bin/VantoCore.dll",
                                         "fonts/NanumGothic.ttf", "data/설정파일.ini", "html/index.html",
                                         "html/img/로고.png",   "bin/Interop.Vanto.dll", "data/pack.zip"};
@@ -63,6 +69,18 @@ class CSimulatedServer : public IRunServices {
   int IsListFileDifferent(const FileItem&) override { return 1; }
   int CopyServerListFileToLocalListFile(const FileItem&) override { return 0; }
   bool ReopenSharedConnection(const char*) override { return true; }
+  CPendingWork LoadPendingWork(const FileItem&) override { return CPendingWork(); }
+  bool SavePendingWork(const FileItem&, const CPendingWork&) override { return true; }
+  // Nothing is installed in the preview.
+  void UpdateRegisterKeyValue() override {}
+  int HandleExecuteTypeFiles() override { return 0; }
+  int HandleZipTypeFiles(int) override { return 0; }
+  int HandleRegistryTypeFiles() override { return 0; }
+  int HandleRegisterTypeFilesByRegSvr32(bool, int) override { return 0; }
+  int HandleRegisterTypeFilesByRegAsm(int) override { return 0; }
+  int HandleDeleteTypeFiles() override { return 0; }
+  int HandleFontTypeFiles() override { return 0; }
+  int HandleZipRegTypeFiles(int) override { return 0; }
 
  private:
   CFileItemLists& m_lists;

@@ -170,3 +170,30 @@ TEST_F(LoadConfigTest, ParallelConnectionsDefaultOneAtMostEight) {
   for (const auto& c : cases)
     EXPECT_EQ(Load(std::string("[VANTO]\r\n") + c.line).PARALLEL_CONNECTIONS, c.connections) << c.line;
 }
+
+TEST_F(LoadConfigTest, PublisherKeyComesFromLocalIniFilesAndShowsItsKeyIdInTheDump) {
+  const std::string key = "RWQf6LRCGA9i53mlYecO4IzT51TGPpvWucNSCh1CBM0QTaLn73Y7GFO3";
+  CVantoCfg cfg = Load("[VANTO]\nPUBLISHER_KEY=" + key + "\n");
+  EXPECT_EQ(cfg.PUBLISHER_KEY, key);
+  const std::vector<std::string> lines = cfg.GetConfigDumpLines();
+  ASSERT_EQ(lines.size(), 41u);
+  EXPECT_EQ(lines[39], "CVantoCfg::LogConfigInfo> PUBLISHER_KEY : key id E7620F1842B4E81F");
+  EXPECT_EQ(lines[40], std::string(86, '-') + "E");
+
+  // Without the key the dump is as it always was.
+  EXPECT_EQ(Load("[VANTO]\n").GetConfigDumpLines().size(), 40u);
+  cfg.PUBLISHER_KEY = "RWgarbage";
+  EXPECT_EQ(cfg.GetConfigDumpLines()[39].rfind("CVantoCfg::LogConfigInfo> PUBLISHER_KEY : invalid (", 0), 0u);
+
+  // The local Vanto.ini's key holds whatever the configuration's source was;
+  // a key the configuration already has stays.
+  const std::string local = m_dir.Child("local.ini");
+  ASSERT_TRUE(WriteWholeFile(local, "[VANTO]\nPUBLISHER_KEY=" + key + "\n"));
+  CVantoCfg fromCommandLine;
+  fromCommandLine.LoadPublisherKeyFromIniFile(local, "VANTO");
+  EXPECT_EQ(fromCommandLine.PUBLISHER_KEY, key);
+  CVantoCfg named;
+  named.PUBLISHER_KEY = "RWother";
+  named.LoadPublisherKeyFromIniFile(local, "VANTO");
+  EXPECT_EQ(named.PUBLISHER_KEY, "RWother");
+}

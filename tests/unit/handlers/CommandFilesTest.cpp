@@ -178,7 +178,13 @@ TEST_F(CommandFilesTest, DeletionsFailOnlyAsRows) {
 }
 
 namespace {
-bool FailingImport(const FileItem& item) { return item.m_strLocalPath.find("bad") == std::string::npos; }
+int FailingImport(const FileItem& item) { return item.m_strLocalPath.find("bad") != std::string::npos ? -1 : 1; }
+
+std::string WindowsDir() {
+  char dir[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(dir, sizeof(dir));
+  return dir;
+}
 }  // namespace
 
 TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {
@@ -189,7 +195,7 @@ TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {
   Add(m_items, FILE_KIND_REF, good);
   Add(m_items, FILE_KIND_REF, bad);
   Add(m_items, FILE_KIND_REF, stale).m_nDownFlag = 0;  // neither imported nor deleted
-  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, FailingImport), -1);
+  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, m_stop, "C:\\windows", FailingImport), -1);
   EXPECT_TRUE(FileExists(good));
   EXPECT_FALSE(FileExists(bad));
   EXPECT_TRUE(FileExists(stale));
@@ -197,7 +203,27 @@ TEST_F(CommandFilesTest, RegistryFileThatCannotBeImportedIsDeleted) {
   EXPECT_EQ(m_display.m_steps, (std::vector<std::string>{"레지스트리 파일 처리중..."}));
   m_items.pop_back();
   m_items.erase(m_items.begin() + 1);
-  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, FailingImport), 0);
+  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, m_stop, "C:\\windows", FailingImport), 0);
+}
+
+// After Stop the remaining files are neither imported nor deleted: the next
+// run imports them. A wait given up for Stop keeps the file too.
+TEST_F(CommandFilesTest, RegistryFilesAfterStopWaitForTheNextRun) {
+  const std::string first = m_dir.Child("first.reg");
+  const std::string second = m_dir.Child("second.reg");
+  for (const std::string& path : {first, second}) ASSERT_TRUE(WriteWholeFile(path, "REGEDIT4\r\n"));
+  Add(m_items, FILE_KIND_REF, first);
+  Add(m_items, FILE_KIND_REF, second);
+  std::vector<std::string> imported;
+  const RegistryFileImport stoppedDuringTheWait = [&](const FileItem& item) {
+    imported.push_back(item.m_strLocalPath);
+    m_stop = 1;
+    return 0;
+  };
+  EXPECT_EQ(HandleRegistryTypeFiles(m_items, m_display, m_stop, "C:\\windows", stoppedDuringTheWait), -1);
+  EXPECT_EQ(imported, std::vector<std::string>{first});
+  EXPECT_TRUE(FileExists(first));
+  EXPECT_TRUE(FileExists(second));
 }
 
 TEST_F(CommandFilesTest, RegistryFileImportedSilentlyFromAFolderWithABlank) {
@@ -209,13 +235,45 @@ TEST_F(CommandFilesTest, RegistryFileImportedSilentlyFromAFolderWithABlank) {
       file, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + reg.path() + "\\Imported]\r\n\"Name\"=\"가나다\"\r\n\r\n"));
   FileItem item;
   item.m_strLocalPath = file;
-  EXPECT_EQ(ProcessRegistryFile(item), 1);
+  EXPECT_EQ(ProcessRegistryFile(item, m_display, m_stop, WindowsDir()), 1);
   EXPECT_TRUE(m_log.Contains("[DEBUG] CSyncEngine::ProcessRegistryFile> Cmd Str : regedit -s " + file + " "));
   EXPECT_TRUE(m_log.Contains("[DEBUG] CSyncEngine::ProcessRegistryFile> " + file + " Success To Regist File."));
   std::string text;
-  // The registry editor is not waited for.
-  EXPECT_TRUE(WaitFor([&] { return reg.ReadText("Imported", "Name", &text); }, 30));
+  // The registry editor was waited for: the value is there already.
+  EXPECT_TRUE(reg.ReadText("Imported", "Name", &text));
   EXPECT_EQ(text, "가나다");
+  EXPECT_GT(m_display.m_pumps.size(), 0u);
+}
+
+// The registry editor comes from the Windows folder by its full path: a
+// regedit.exe beside the registry file (the working folder the editor gets)
+// or in the current folder is never started.
+TEST_F(CommandFilesTest, RegistryEditorOnlyFromTheWindowsFolder) {
+  const std::string windows = m_dir.Child("windows");
+  const std::string files = m_dir.Child("reg files");
+  for (const std::string& folder : {windows, files}) ::CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string editor = windows + "\\regedit.exe";
+  const std::string planted = files + "\\regedit.exe";
+  const std::string plantedHere = m_dir.Child("regedit.exe");
+  for (const std::string& exe : {editor, planted, plantedHere})
+    ASSERT_TRUE(::CopyFileA(RecorderExe().c_str(), exe.c_str(), FALSE));
+  const std::string file = files + "\\a.reg";
+  ASSERT_TRUE(WriteWholeFile(file, "REGEDIT4\r\n"));
+  FileItem item;
+  item.m_strLocalPath = file;
+
+  char saved[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(sizeof(saved), saved);
+  ::SetCurrentDirectoryA(m_dir.path().c_str());
+  const int imported = ProcessRegistryFile(item, m_display, m_stop, windows);
+  ::SetCurrentDirectoryA(saved);
+
+  EXPECT_EQ(imported, 1);
+  ASSERT_TRUE(WaitFor([&] { return Record(editor).find("end=") != std::string::npos; }, 30));
+  EXPECT_NE(Record(editor).find("arg1=-s\narg2=" + file + "\n"), std::string::npos) << Record(editor);
+  EXPECT_EQ(Record(planted), "");
+  EXPECT_EQ(Record(plantedHere), "");
+  EXPECT_TRUE(m_log.Contains("[DEBUG] CSyncEngine::ProcessRegistryFile> Cmd Str : regedit -s " + file + " "));
 }
 
 TEST_F(CommandFilesTest, CommandFileRunsThroughTheShell) {

@@ -34,9 +34,11 @@ class ScriptedPlatform : public IRegistrationPlatform {
     const auto it = loadResults.find(item->m_strLocalPath);
     return it == loadResults.end() ? 1 : it->second;
   }
-  LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters,
-                                          int wait) override {
+  LaunchResult StartExeFileByShellExecute(const std::string& program, const std::string& parameters, int wait,
+                                          unsigned long& exitCode) override {
     Call("shell " + program + " " + parameters + " wait=" + std::to_string(wait));
+    const auto it = exitCodes.find(parameters);
+    exitCode = it == exitCodes.end() ? 0 : it->second;
     return shellResult;
   }
   bool WindowsDirectory(std::string& dir) override { return dir = windowsDir, windowsDirWorks; }
@@ -58,6 +60,7 @@ class ScriptedPlatform : public IRegistrationPlatform {
   std::string errorText = "The system cannot find the file specified.";
   bool oleWorks = true;
   LaunchResult shellResult = LAUNCH_STARTED;
+  std::map<std::string, unsigned long> exitCodes;  // by parameters
   std::string windowsDir = "C:\\Windows";
   bool windowsDirWorks = true;
   std::vector<FoundFile> found{{"v2.0.50727", FOUND_ATTRIBUTE_DIRECTORY}};
@@ -153,6 +156,18 @@ TEST_F(RegistrationTest, RoutesByMode) {
                              "regsvr32.exe /s C:\\My App\\plain.dll"));
   EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> Registered by "
                              "StartExeFileByShellExecute(C:\\My App\\bad.ocx)."));
+}
+
+TEST_F(RegistrationTest, ModeTwoCountsTheExitCodeOfTheWaitedRegsvr32) {
+  Add(m_list, FILE_KIND_REG, "C:\\App\\good.ocx");
+  Add(m_list, FILE_KIND_REG, "C:\\App\\fails.ocx");
+  m_platform.exitCodes["/s \"C:\\App\\fails.ocx\""] = 4;
+  EXPECT_EQ(Registration(2).HandleRegisterTypeFilesByRegSvr32(m_list, 1), -1);
+  EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> Registered by "
+                             "StartExeFileByShellExecute(C:\\App\\good.ocx)."));
+  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::HandleRegisterTypeFilesByRegSvr32> regsvr32.exe failed to "
+                             "register (C:\\App\\fails.ocx), ExitCode = 4"));
+  EXPECT_FALSE(m_log.Contains("StartExeFileByShellExecute(C:\\App\\fails.ocx)."));
 }
 
 TEST_F(RegistrationTest, FailuresOfOneEntryDoNotStopTheOthers) {

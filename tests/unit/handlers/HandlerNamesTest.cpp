@@ -48,4 +48,5 @@ TEST(RegistryFileCommandTest, PathStaysOneArgumentAndFolderKeepsItsBackslash) {
   EXPECT_EQ(RegistryFileFolder("C:\\Program Files\\App\\설정.reg"), "C:\\Program Files\\App\\");
   EXPECT_EQ(RegistryFileFolder("C:\\x.reg"), "C:\\");
   EXPECT_EQ(RegistryFileFolder("x.reg"), "");
+  EXPECT_EQ(RegistryEditorPath("C:\\Windows"), "C:\\Windows\\regedit.exe");
 }

@@ -7,6 +7,7 @@
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "handlers/WinRegistrationPlatform.h"
+#include "util/DllSearch.h"
 
 namespace {
 const char kServersKey[] = "Software\\VantoTest\\ComServers";
@@ -67,5 +68,20 @@ TEST_F(LoadLibraryRegistrationTest, ResultsOfTheInProcessRoute) {
   EXPECT_EQ(ProcessRegistryFileByLoadLibrary(nullptr), 0);
   EXPECT_EQ(ProcessRegistryFileByLoadLibrary(&noPath), 0);
   EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessRegistryFileByLoadLibrary> The file path is unknown."));
+}
+
+// With the search restricted as VantoExe restricts it at start, a component
+// still finds the DLL it needs beside itself, from another current folder.
+TEST_F(LoadLibraryRegistrationTest, ComponentFindsItsOwnDllBesideItWithTheSearchRestricted) {
+  RestrictDllSearch();
+  const std::string folder = m_dir.Child("components");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  FileItem item;
+  item.m_strLocalPath = folder + "\\depends.ocx";
+  ASSERT_TRUE(CopyFileA(FixturePath("vanto_com_depends.dll").c_str(), item.m_strLocalPath.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(FixturePath("vanto_com_helper.dll").c_str(), (folder + "\\vanto_com_helper.dll").c_str(),
+                        FALSE));
+  EXPECT_EQ(ProcessRegistryFileByLoadLibrary(&item), 1) << m_log.Text();
+  EXPECT_FALSE(RegisteredBy(item.m_strLocalPath).empty());
 }
 }  // namespace

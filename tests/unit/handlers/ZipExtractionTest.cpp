@@ -71,6 +71,9 @@ TEST_F(ZipExtractionTest, AFailureEndsTheArchiveAndKeepsEarlierMembers) {
       {{"C:escape.txt", "x"}, -3, "Refused, Index = 1, Name = C:escape.txt"},
       {{"escape.txt", "x", false, true}, -3,
        "[ERROR] CVantoExeDlg::ProcessZipFile> UnzipItem() Fail, Index = 1, Return Value = -105"},
+      // Data that ends before the size the directory announces.
+      {{"escape.txt", "x", false, false, 5}, -3,
+       "[ERROR] CVantoExeDlg::ProcessZipFile> UnzipItem() Fail, Index = 1, Return Value = -203"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -86,6 +89,30 @@ TEST_F(ZipExtractionTest, AFailureEndsTheArchiveAndKeepsEarlierMembers) {
   const auto damaged = Archive("damaged.zip", "PK\x03\x04 this is no archive");
   EXPECT_EQ(ProcessZipFile(*damaged, nullptr), -1);
   EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessZipFile> Can't Open Zip File"));
+}
+
+TEST_F(ZipExtractionTest, AnArchiveAnnouncingTooMuchWritesNothing) {
+  const struct {
+    int64_t announced;
+    const char* line;
+  } cases[] = {
+      {int64_t{2} << 30,
+       "[ERROR] CVantoExeDlg::ProcessZipFile> Zip Size Bound Reached, Nothing Extracted : member 1 announces "
+       "2147483648 bytes, the bound for one member is 1073741824"},
+      {int64_t{65} << 20,
+       "[ERROR] CVantoExeDlg::ProcessZipFile> Zip Size Bound Reached, Nothing Extracted : the members announce "
+       "more than 67108864 bytes together"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const auto item =
+        Archive("bomb\\a.zip", MakeZipArchive({{"first.txt", "1"}, {"big.bin", "x", false, false, c.announced}}));
+    std::vector<std::string> extracted;
+    EXPECT_EQ(ProcessZipFile(*item, &extracted), -3);
+    EXPECT_TRUE(m_log.Contains(c.line));
+    EXPECT_TRUE(extracted.empty());
+    EXPECT_EQ(ListDirectory(m_dir.Child("bomb")), std::vector<std::string>{"a.zip"});
+  }
 }
 
 TEST_F(ZipExtractionTest, HandlerDeletesOnlyTheArchivesThatFailed) {
@@ -109,3 +136,39 @@ TEST_F(ZipExtractionTest, HandlerDeletesOnlyTheArchivesThatFailed) {
   EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::HandleZipTypeFiles> Zip file item is 0."));
 }
 }  // namespace
+
+// A zip64 end record claiming 2^31 members: narrowed to an int the count
+// was negative, no member was read and the archive passed as extracted.
+TEST_F(ZipExtractionTest, ACountTheArchiveCannotHoldIsRefused) {
+  auto put = [](std::string& out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  std::string bytes = "PK\x03\x04";
+  put(bytes, 0x06064b50, 4);  // zip64 end of central directory record
+  put(bytes, 44, 8);
+  put(bytes, 45, 2);
+  put(bytes, 45, 2);
+  put(bytes, 0, 4);
+  put(bytes, 0, 4);
+  put(bytes, 1ull << 31, 8);  // members on this disk
+  put(bytes, 1ull << 31, 8);  // members in all
+  put(bytes, 0, 8);           // directory size
+  put(bytes, 0, 8);           // directory offset
+  put(bytes, 0x07064b50, 4);  // its locator
+  put(bytes, 0, 4);
+  put(bytes, 4, 8);
+  put(bytes, 1, 4);
+  put(bytes, 0x06054b50, 4);  // end of central directory record
+  put(bytes, 0, 4);
+  put(bytes, 0xFFFFFFFF, 4);
+  put(bytes, 0xFFFFFFFF, 4);
+  put(bytes, 0xFFFFFFFF, 4);
+  put(bytes, 0, 2);
+  FileItemList list;
+  list.push_back(Archive("claims.zip", bytes));
+  FakeRunDisplay display;
+  EXPECT_EQ(ProcessZipFile(*list[0], nullptr), -1);
+  EXPECT_TRUE(m_log.Contains("[ERROR] CVantoExeDlg::ProcessZipFile> Can't Open Zip File"));
+  EXPECT_EQ(HandleZipTypeFiles(list, 1, display), -1);
+  EXPECT_EQ(Read("claims.zip"), "(missing)") << "deleted, so that the next run fetches it again";
+}

@@ -11,6 +11,7 @@ struct ZipMemberSpec {
   std::string data;
   bool utf8Flag = false;   // general purpose bit 11
   bool wrongCrc = false;   // a damaged member
+  int64_t announcedSize = -1;  // the uncompressed size the archive claims; -1: the data's
 };
 
 inline std::string MakeZipArchive(const std::vector<ZipMemberSpec>& members) {
@@ -30,7 +31,7 @@ inline std::string MakeZipArchive(const std::vector<ZipMemberSpec>& members) {
     put(common, 0, 4);   // time and date
     put(common, crc, 4);
     put(common, static_cast<uint32_t>(m.data.size()), 4);
-    put(common, static_cast<uint32_t>(m.data.size()), 4);
+    put(common, static_cast<uint32_t>(m.announcedSize >= 0 ? m.announcedSize : m.data.size()), 4);
     put(common, static_cast<uint32_t>(m.name.size()), 2);
     put(common, 0, 2);   // extra field
     put(body, 0x04034b50, 4);

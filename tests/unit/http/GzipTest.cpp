@@ -7,6 +7,7 @@
 #include "http/GzipFile.h"
 #include "http/GzipStreamDecoder.h"
 #include "GzipBytes.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -68,23 +69,66 @@ TEST_F(GzipFileTest, MissingFileFails) {
   EXPECT_EQ(UnCompressGzipFile(m_dir.Child("none.gz"), size), 0);
 }
 
-TEST_F(GzipFileTest, WrongCrcKeepsWhatWasDecoded) {
-  const std::string text = Text(300);
-  std::string gz = Gzip(text);
-  gz[gz.size() - 8] ^= 0x55;  // first byte of the CRC-32
-  uint64_t size = 0;
-  std::string content;
-  EXPECT_EQ(Decode(gz, size, content), 1);
-  EXPECT_EQ(content, text);
+// A damaged answer is no file: the download fails and the old file comes
+// back, instead of a part of the content being installed as current.
+TEST_F(GzipFileTest, DamagedStreamsFailAndLeaveTheFileAsItWas) {
+  const std::string text = Text(3000);
+  const std::string good = Gzip(text);
+  auto flipped = [&](size_t at) {
+    std::string gz = good;
+    gz[at] = static_cast<char>(gz[at] ^ 0x55);
+    return gz;
+  };
+  const struct {
+    std::string bytes;
+    const char* line;
+  } cases[] = {
+      {flipped(good.size() - 8), "Gzip Stream damaged(%s) : the CRC-32 differs, Decoded Size = 97890"},
+      {flipped(good.size() - 4), "Gzip Stream damaged(%s) : the length field differs, Decoded Size = 97890"},
+      {good.substr(0, good.size() - 2), "Gzip Stream cut short(%s) : the length field is cut short"},
+      {good.substr(0, good.size() - 6), "Gzip Stream cut short(%s) : the CRC-32 field is cut short"},
+      {good.substr(0, good.size() / 2), "Gzip Stream cut short(%s) : the stream is cut short, Decoded Size = "},
+      {good.substr(0, 10) + std::string(4000, '\xff') + good.substr(4010), "Gzip Stream damaged(%s) : bad compressed data"},
+  };
+  for (const auto& c : cases) {
+    LogCapture log;
+    uint64_t size = 7;
+    std::string content;
+    char line[512];
+    std::snprintf(line, sizeof(line), c.line, m_dir.Child("file.dll").c_str());
+    SCOPED_TRACE(line);
+    EXPECT_EQ(Decode(c.bytes, size, content), 0);
+    EXPECT_EQ(content, c.bytes);
+    EXPECT_EQ(size, 0u);
+    EXPECT_TRUE(log.Contains(std::string("[ERROR] CVantoExeDlg::UnCompressGzipFile> ") + line)) << log.Text();
+  }
 }
 
-TEST_F(GzipFileTest, MissingLengthFieldKeepsWhatWasDecoded) {
-  const std::string text = Text(50);
-  const std::string gz = Gzip(text);
+// A small answer that decodes to much more than it may: the decoding stops
+// at the bound, and nothing of it stays on the disk.
+TEST_F(GzipFileTest, DecodedSizeBoundEndsTheDecoding) {
+  const std::string zeros(8 << 20, '\0');
+  const std::string gz = Gzip(zeros);
+  ASSERT_LT(gz.size(), 16384u);
+  {
+    LogCapture log;
+    uint64_t size = 0;
+    std::string content;
+    const std::string path = m_dir.Child("file.dll");
+    ASSERT_TRUE(WriteWholeFile(path, gz));
+    EXPECT_EQ(UnCompressGzipFile(path, size, 1 << 20), 0);
+    EXPECT_TRUE(ReadWholeFile(path, &content));
+    EXPECT_EQ(content, gz);
+    EXPECT_EQ(ListDirectory(m_dir.path()), std::vector<std::string>{"file.dll"});
+    EXPECT_TRUE(log.Contains("[ERROR] CVantoExeDlg::UnCompressGzipFile> Decoded Size Bound Reached(" + path +
+                             "), Bound = 1048576, Decoded Size = 1048576"))
+        << log.Text();
+  }
   uint64_t size = 0;
-  std::string content;
-  EXPECT_EQ(Decode(gz.substr(0, gz.size() - 2), size, content), 1);
-  EXPECT_EQ(content, text);
+  const std::string path = m_dir.Child("exact.dll");
+  ASSERT_TRUE(WriteWholeFile(path, gz));
+  EXPECT_EQ(UnCompressGzipFile(path, size, zeros.size()), 1) << "content of exactly the bound";
+  EXPECT_EQ(size, zeros.size());
 }
 
 TEST_F(GzipFileTest, ConcatenatedMembersDecodeToBoth) {
@@ -146,16 +190,6 @@ TEST_F(GzipFileTest, TruncatedHeaderFails) {
   EXPECT_EQ(Decode(Gzip("abc").substr(0, 6), size, content), 0);
 }
 
-TEST_F(GzipFileTest, TruncatedStreamKeepsWhatWasDecoded) {
-  const std::string text = Text(3000);
-  const std::string gz = Gzip(text);
-  uint64_t size = 0;
-  std::string content;
-  EXPECT_EQ(Decode(gz.substr(0, gz.size() / 2), size, content), 1);
-  EXPECT_GT(content.size(), 0u);
-  EXPECT_LT(content.size(), text.size());
-  EXPECT_EQ(text.compare(0, content.size(), content), 0);
-}
 
 TEST(GzipStream, LargeContentStreamsInSmallPieces) {
   std::string text;
@@ -198,4 +232,27 @@ TEST(GzipStream, SinkFailureStopsDecoding) {
       [](const unsigned char*, size_t) { return false; });
   EXPECT_EQ(result.state, GZIP_DECODE_SINK_ERROR);
   EXPECT_EQ(result.decodedSize, 0u);
+}
+
+TEST(GzipStream, OutputBoundHandsNoMoreToTheSink) {
+  const std::string gz = Gzip(std::string(100000, 'a')) + Gzip("second member");
+  for (uint64_t bound : {uint64_t{0}, uint64_t{1}, uint64_t{4096}, uint64_t{99999}}) {
+    size_t offset = 0;
+    uint64_t received = 0;
+    const GzipDecodeResult result = DecodeGzipStream(
+        [&](unsigned char* buffer, size_t capacity) {
+          const size_t n = std::min(capacity, gz.size() - offset);
+          std::copy(gz.begin() + offset, gz.begin() + offset + n, buffer);
+          offset += n;
+          return n;
+        },
+        [&](const unsigned char*, size_t length) {
+          received += length;
+          return true;
+        },
+        bound);
+    EXPECT_EQ(result.state, GZIP_DECODE_OUTPUT_BOUND) << bound;
+    EXPECT_LE(received, bound);
+    EXPECT_EQ(result.decodedSize, received);
+  }
 }

@@ -11,6 +11,7 @@
 #include "ScriptedReader.h"
 #include "http/DownloadResult.h"
 #include "http/LocalFileSink.h"
+#include "http/TransferBounds.h"
 #include "support/TempDir.h"
 #include "util/Sha256.h"
 
@@ -213,6 +214,84 @@ TEST_F(LocalFileSinkTest, MessagesFlowDuringOneLongTransferAndStopEndsItOneBlock
   EXPECT_EQ(total, 91 * 4096);
   EXPECT_EQ(Content(), reader.Sent().substr(0, 91 * 4096));
   EXPECT_TRUE(m_log.Contains(kPrefix + "It's Time To Stop, m_nRequestStopFlag = 1"));
+}
+
+// What a hostile server sends beyond the bounds ends the transfer: an
+// endless answer at the size bound (nothing of the block beyond it is
+// written), a slow one at the deadline.
+TEST_F(LocalFileSinkTest, BoundsEndTheTransfer) {
+  const std::string path = m_dir.Child("file.dll");
+  LocalFilePlan sized = Plan(true, 0);
+  sized.maxBytes = 10000;
+  CLocalFileSink endless(sized, m_stop, nullptr);
+  EXPECT_EQ(Transfer(endless, std::vector<uint32_t>(100, 4096)), DOWNLOAD_SIZE_MISMATCH);
+  endless.Discard();
+  EXPECT_EQ(Content(), m_sent.substr(0, 8192));
+  EXPECT_TRUE(m_log.Contains("[ERROR] " + kPrefix + "Transfer Size Bound Reached(" + path + "), Bound = 10000"));
+
+  g_nowMs = 0;
+  LocalFilePlan timed = Plan(false, 0);
+  timed.deadlineMs = 50;  // the clock moves a millisecond per block
+  CLocalFileSink slow(timed, m_stop, nullptr, OneMillisecondPerCall);
+  EXPECT_EQ(Transfer(slow, std::vector<uint32_t>(100, 4096)), DOWNLOAD_GZIP_OR_EXCEPTION);
+  slow.Discard();
+  EXPECT_EQ(Content().size(), 51u * 4096);
+  EXPECT_TRUE(m_log.Contains("[ERROR] " + kPrefix + "Download Deadline Reached(" + path + "), Received Size = 208896"));
+
+  // A plan without bounds reads what comes.
+  CLocalFileSink unbounded(Plan(true, 0), m_stop, nullptr);
+  EXPECT_EQ(Transfer(unbounded, std::vector<uint32_t>(100, 4096)), DOWNLOAD_OK);
+  EXPECT_EQ(unbounded.Close(), DOWNLOAD_OK);
+}
+
+// A gzip answer decodes within the known size, or without one within the
+// bound for unknown sizes.
+TEST_F(LocalFileSinkTest, GzipContentBeyondItsBoundFails) {
+  const std::string bomb = Gzip(std::string(8 << 20, '\0'));
+  const struct {
+    const char* name;
+    bool chunked;
+    int64_t serverSize;
+    int64_t unknownSize;
+    int wantRc;
+    const char* wantLine;
+  } cases[] = {
+      {"size unknown", true, 0, 1 << 20, DOWNLOAD_GZIP_OR_EXCEPTION, "Bound = 1048576, Decoded Size = 1048576"},
+      {"known size", false, 5000, kUnknownSizeBound, DOWNLOAD_GZIP_OR_EXCEPTION, "Bound = 5000, Decoded Size = 4096"},
+      {"within the floor", true, 0, kUnknownSizeBound, DOWNLOAD_OK, "dwUnCompressSize=8388608"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture log;
+    LocalFilePlan plan = Plan(c.chunked, c.serverSize);
+    plan.bounds.unknownSize = c.unknownSize;
+    CLocalFileSink sink(plan, m_stop, nullptr);
+    ASSERT_TRUE(sink.Open());
+    BodyReader reader(bomb);
+    int64_t total = 0;
+    ASSERT_EQ(RunTransferLoop(reader, sink, TransferPlan(), total), DOWNLOAD_OK);
+    ASSERT_EQ(sink.Close(), DOWNLOAD_OK);
+    EXPECT_EQ(sink.CheckClosedFile(true), c.wantRc);
+    EXPECT_TRUE(log.Contains(c.wantLine)) << log.Text();
+    EXPECT_EQ(ListDirectory(m_dir.path()), std::vector<std::string>{"file.dll"}) << "no decoded leftovers";
+  }
+}
+
+TEST(TransferBoundsTest, BoundsFollowTheKnownSizeOrTheAnswer) {
+  TransferBounds bounds;
+  EXPECT_EQ(bounds.unknownSize, int64_t{1} << 30);
+  EXPECT_EQ(DecodedSizeBound(5000, 100, bounds), 5000);
+  EXPECT_EQ(DecodedSizeBound(0, 100, bounds), kGzipFloorBound);
+  EXPECT_EQ(DecodedSizeBound(0, 1 << 20, bounds), 200 << 20);
+  EXPECT_EQ(DecodedSizeBound(0, int64_t{1} << 40, bounds), bounds.unknownSize);
+  bounds.unknownSize = 1 << 20;
+  EXPECT_EQ(DecodedSizeBound(0, 100, bounds), 1 << 20);
+  EXPECT_GE(GzipAnswerBound(0), 18);
+  EXPECT_GT(GzipAnswerBound(1 << 30), (int64_t{1} << 30) + (1 << 30) / 65535 * 5);
+  // 30 minutes each, or each value as configured.
+  EXPECT_EQ(DownloadDeadlineSpanMs(0, 0, 0), 3 * 1800000);
+  EXPECT_EQ(DownloadDeadlineSpanMs(1800000, 1800000, 1800000), 3 * 1800000);
+  EXPECT_EQ(DownloadDeadlineSpanMs(1000, 2000, 3000), 6000);
 }
 
 #ifdef __linux__

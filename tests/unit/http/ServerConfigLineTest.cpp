@@ -169,3 +169,9 @@ TEST(ServerConfigBody, ReadErrorsPassThrough) {
   auto failing = [](void*, uint32_t) -> uint32_t { throw std::runtime_error("reset"); };
   EXPECT_THROW(ApplyServerConfigBody(failing, cfg), std::runtime_error);
 }
+
+TEST(ServerConfigLine, PublisherKeyIsNeverTakenFromTheServer) {
+  CVantoCfg cfg;
+  EXPECT_FALSE(ApplyServerConfigKey(cfg, "PUBLISHER_KEY", "RWQf6LRCGA9i53mlYecO4IzT51TGPpvWucNSCh1CBM0QTaLn73Y7GFO3"));
+  EXPECT_TRUE(cfg.PUBLISHER_KEY.empty());
+}

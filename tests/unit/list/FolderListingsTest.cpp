@@ -79,34 +79,63 @@ TEST_F(FolderListingsTest, OneReadingPerFolderUntilTheRunChangesAName) {
   EXPECT_TRUE(m_listings.IsKnownAbsent(Path("new\\deep\\y.dll")));
 }
 
+// A download writes, moves and removes its file, the backup the reading chose
+// and its partial file: none of them is answered from the old reading after.
+// The backup and partial names of a run ("~" at the end) are never answered
+// from a reading at all.
+TEST_F(FolderListingsTest, ADownloadChangesItsFileBackupAndPartialFile) {
+  FileItem item;
+  item.m_strLocalPath = Path("a.dll");
+  item.m_strBackupPath = Path("a.dll.backup~");
+  EXPECT_TRUE(m_listings.IsKnownAbsent(Path("a.dll")));
+  EXPECT_TRUE(m_listings.IsKnownAbsent(Path("a.dll.dll")));
+  for (const char* name : {"a.dll.backup~", "a.dll.part~", "a.dll.backup1~"})
+    EXPECT_FALSE(m_listings.IsKnownAbsent(Path(name))) << name;
+  ASSERT_TRUE(WriteWholeFile(Path("a.dll"), "x"));
+  ForgetDownloadNames(item, &m_listings);
+  EXPECT_FALSE(m_listings.IsKnownAbsent(Path("a.dll")));
+  EXPECT_TRUE(m_listings.IsKnownAbsent(Path("a.dll.dll")));
+
+  // Without a chosen backup name the usual one changed.
+  item.m_strBackupPath.clear();
+  ForgetDownloadNames(item, &m_listings);
+  EXPECT_FALSE(m_listings.IsKnownAbsent(Path("a.dll.dll")));
+}
+
 namespace {
 const SYSTEMTIME kServer = Fields(2020, 3, 4, 5, 6, 7);
 
 // Lays out one local state in dir for the entry "a.dll" (and its backup
-// "a.dll.dll").
+// "a.dll.dll", or "a.dll.backup~" when the list publishes a.dll.dll).
 struct LocalState {
   const char* what;
   const char* local;   // null: no file
   long long shift;     // seconds off the server time
   const char* backup;  // null: no backup
   int sysFile;
+  bool separateBackup = false;
 };
+
+const char* BackupName(const LocalState& state) { return state.separateBackup ? "a.dll.backup~" : "a.dll.dll"; }
 
 void LayOut(const ScopedTempDir& dir, const LocalState& state) {
   if (state.local) {
     ASSERT_TRUE(WriteWholeFile(dir.Child("a.dll"), state.local));
     ASSERT_TRUE(SetWriteTimeUtc(dir.Child("a.dll"), AddSeconds(kServer, state.shift)));
   }
-  if (state.backup) ASSERT_TRUE(WriteWholeFile(dir.Child("a.dll.dll"), state.backup));
+  if (state.backup) {
+    ASSERT_TRUE(WriteWholeFile(dir.Child(BackupName(state)), state.backup));
+  }
 }
 
-FileItem EntryIn(const ScopedTempDir& dir, int sysFile) {
+FileItem EntryIn(const ScopedTempDir& dir, const LocalState& state) {
   FileItem item;
+  if (state.separateBackup) item.m_strBackupPath = dir.Child(BackupName(state));
   item.m_strFilePath = "srv/a.dll";
   item.m_strLocalPath = dir.Child("A.dll");
   item.m_strModifyTime = TimeText(kServer);
   item.m_strFileSize = "3";
-  item.m_nSysFileFlag = sysFile;
+  item.m_nSysFileFlag = state.sysFile;
   return item;
 }
 
@@ -146,6 +175,8 @@ TEST(FolderListingsDecision, DecidesExactlyAsTheFileSystemDoes) {
       {"only the backup", nullptr, 0, "old", 2},
       {"system file present", "xyz", -86400, nullptr, 1},
       {"system file missing", nullptr, 0, nullptr, 1},
+      {"finished download, separate backup", "abc", 0, "old", 2, true},
+      {"interrupted download, separate backup", "ab", 0, "old", 2, true},
   };
   CVantoCfg cfg;
   for (const LocalState& state : states) {
@@ -154,18 +185,18 @@ TEST(FolderListingsDecision, DecidesExactlyAsTheFileSystemDoes) {
     LayOut(listed, state);
     CFolderListings listings;
     LogCapture directLog;
-    const int expected = CheckDownloadAndSettleBackup(EntryIn(direct, state.sysFile), cfg);
+    const int expected = CheckDownloadAndSettleBackup(EntryIn(direct, state), cfg);
     const std::string expectedLog = directLog.Text();
     LogCapture listedLog;
-    EXPECT_EQ(CheckDownloadAndSettleBackup(EntryIn(listed, state.sysFile), cfg, &listings), expected) << state.what;
+    EXPECT_EQ(CheckDownloadAndSettleBackup(EntryIn(listed, state), cfg, &listings), expected) << state.what;
     EXPECT_EQ(LinesWithoutTimes(listedLog.Text(), listed.path()), LinesWithoutTimes(expectedLog, direct.path()))
         << state.what;
     EXPECT_EQ(Contents(listed.Child("a.dll")), Contents(direct.Child("a.dll"))) << state.what;
-    EXPECT_EQ(Contents(listed.Child("a.dll.dll")), Contents(direct.Child("a.dll.dll"))) << state.what;
+    EXPECT_EQ(Contents(listed.Child(BackupName(state))), Contents(direct.Child(BackupName(state)))) << state.what;
     // The answer came from the reading, yet a second question sees what the
     // first one changed.
-    EXPECT_EQ(CheckDownloadAndSettleBackup(EntryIn(listed, state.sysFile), cfg, &listings),
-              CheckDownloadAndSettleBackup(EntryIn(direct, state.sysFile), cfg))
+    EXPECT_EQ(CheckDownloadAndSettleBackup(EntryIn(listed, state), cfg, &listings),
+              CheckDownloadAndSettleBackup(EntryIn(direct, state), cfg))
         << state.what << " (asked again)";
   }
 }

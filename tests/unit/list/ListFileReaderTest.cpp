@@ -236,4 +236,67 @@ TEST_F(ListFileReaderTest, TheEntriesToAskAreAnnouncedInOrder) {
   EXPECT_EQ(announcements, 1);
   EXPECT_EQ(announced, m_queried);
   EXPECT_EQ(announced, (std::vector<std::string>{"a.dll", "sub/b.ocx", "c.dll"}));
+
+  // A signed list refuses entries without a digest before asking about them.
+  m_lists.ClearAllFileItemLists();
+  m_queried.clear();
+  announcements = 0;
+  m_context.requireDigest = true;
+  WriteList("a.dll\r\nc.dll,,,,,,sha256:" + std::string(64, 'a') + "\r\n");
+  Read();
+  EXPECT_EQ(announcements, 1);
+  EXPECT_EQ(announced, m_queried);
+  EXPECT_EQ(announced, (std::vector<std::string>{"c.dll"}));
+}
+
+// Work an earlier run left undone: current entries the pending work names go
+// on the down list (with their handler copies); other current ones do not.
+TEST_F(ListFileReaderTest, PendingWorkTakesCurrentEntriesOn) {
+  for (const char* name : {"a.zip", "b.zip", "c.reg"}) {
+    WriteCurrent(name);
+    Serve(name);
+  }
+  WriteList("a.zip,,,ZIP\nb.zip,,,ZIP\nc.reg,,,REF\n");
+  const std::string pendingZip = m_dir.Child("a.zip");
+  m_context.isPendingWork = [&](const FileItem& item) {
+    return (item.m_nFileType == FILE_KIND_ZIP && item.m_strLocalPath == pendingZip) ||
+           item.m_nFileType == FILE_KIND_REF;
+  };
+  EXPECT_EQ(Read(), 2);
+  EXPECT_EQ(Paths(m_lists.DownFileItemList), (Names{"a.zip", "c.reg"}));
+  EXPECT_EQ(Paths(m_lists.ZipFileItemList), (Names{"a.zip"}));
+  EXPECT_TRUE(m_log.Contains("[DEBUG] CVantoExeDlg::GetFileListFileFromFile> Pending Work Of An Earlier Run : a.zip,,,ZIP"));
+}
+
+// a.dll.dll is the usual backup name of a.dll; published as a file of its
+// own it is never taken for a leftover backup, neither deleted while a.dll
+// is current nor moved over a.dll when a.dll is not.
+TEST_F(ListFileReaderTest, APublishedFileNamedLikeABackupIsNoBackup) {
+  const std::string t = TimeText(kServer);
+  for (const bool current : {true, false}) {
+    SCOPED_TRACE(current ? "a.dll current" : "a.dll changed");
+    m_lists.ClearAllFileItemLists();
+    if (current) {
+      WriteCurrent("a.dll");
+    } else {
+      ASSERT_TRUE(WriteWholeFile(m_dir.Child("a.dll"), "old a"));
+    }
+    WriteCurrent("a.dll.dll");
+    WriteCurrent("b.ocx.ocx");  // a real leftover: b.ocx.ocx is not published
+    WriteCurrent("b.ocx");
+    WriteList("a.dll,,,," + t + ",3\nb.ocx,,,," + t + ",3\na.dll.dll,,,," + t + ",3\n");
+    EXPECT_EQ(Read(), current ? 0 : 1);
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(m_dir.Child("a.dll.dll"), &bytes));
+    EXPECT_EQ(bytes, "abc");
+    EXPECT_TRUE(ReadWholeFile(m_dir.Child("a.dll"), &bytes));
+    EXPECT_EQ(bytes, current ? "abc" : "old a");
+    EXPECT_FALSE(FileExists(m_dir.Child("b.ocx.ocx"))) << "leftovers of other entries are still recognised";
+    EXPECT_TRUE(m_log.Contains("[INFO ] CVantoExeDlg::GetFileListFileFromFile> Backup Name Is Published, Backup Of " +
+                               m_dir.Child("a.dll") + " Goes To " + m_dir.Child("a.dll.backup~")));
+    if (!current) {
+      ASSERT_EQ(m_lists.DownFileItemList.size(), 1u);
+      EXPECT_EQ(m_lists.DownFileItemList[0]->m_strBackupPath, m_dir.Child("a.dll.backup~"));
+    }
+  }
 }

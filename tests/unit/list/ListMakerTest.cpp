@@ -114,11 +114,27 @@ TEST(ListMaker, WithoutAnOldListEveryFileInPathOrder) {
   const ListMakeResult made =
       MakeListFile({{"b.txt", 0, 1}, {"a/c.txt", 86399, 2}, {"bad\"name.txt", 0, 3}}, {}, ListMakeOptions());
   EXPECT_EQ(made.lines, (std::vector<std::string>{"a/c.txt,,,,19700101235959,2", "b.txt,,,,19700101000000,1"}));
-  EXPECT_TRUE(HasNote(made, "'bad\"name.txt' cannot be named in a list line"));
+  EXPECT_EQ(made.refusals, std::vector<std::string>{"'bad\"name.txt': the name cannot be written in a list line (quotes)"});
   ListMakeOptions local;
   local.fileCompareGmtTime = 0;
   EXPECT_EQ(MakeListFile({{"b.txt", 0, 1}}, {}, local).lines,
             (std::vector<std::string>{"b.txt,,,,19700101090000,1"}));
+}
+
+// A name clients would read as something else is refused, never written.
+TEST(ListMaker, NamesClientsWouldMisreadAreRefused) {
+  const std::string longName = "d/" + std::string(1030, 'n') + ".dll";
+  const ListMakeResult made = MakeListFile(
+      {{"ok.txt", 0, 1}, {"evil\n_STARTUP/run.exe", 0, 2}, {"cut\x1a.dll", 0, 3}, {"tab\t.dll", 0, 4}, {longName, 0, 5}},
+      {}, ListMakeOptions());
+  EXPECT_EQ(made.lines, std::vector<std::string>{"ok.txt,,,,19700101000000,1"});
+  EXPECT_EQ(made.refusals,
+            (std::vector<std::string>{
+                "'cut\\x1A.dll': the name holds a Ctrl-Z (0x1A), which ends the list for clients; clients would "
+                "misread the list",
+                "'" + longName + "': its line is longer than 1022 characters; clients would read it in pieces",
+                "'evil\\x0A_STARTUP/run.exe': the name holds a line feed (0x0A); clients would misread the list",
+                "'tab\\x09.dll': the name holds a control character (0x09); clients would misread the list"}));
 }
 
 TEST(ListMaker, PiecesOfALongLineAreNoted) {

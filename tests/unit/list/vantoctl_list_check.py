@@ -104,13 +104,20 @@ class ListCheck(unittest.TestCase):
     def tearDown(self):
         self.dir.cleanup()
 
-    def check(self, *extra):
+    def check(self, *extra, errors=0):
+        """Entries and messages; exit code 1 when the list has errors."""
         result = run("check", self.path, "--target-dir", "C:\\App", *extra)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        return [json.loads(line) for line in result.stdout.decode("utf-8").splitlines()], result.stderr.decode()
+        self.assertEqual(result.returncode, 1 if errors else 0, result.stderr)
+        stderr = result.stderr.decode()
+        self.assertIn(f" warnings, {errors} errors\n", stderr)
+        return [json.loads(line) for line in result.stdout.decode("utf-8").splitlines()], stderr
 
     def test_every_rule(self):
-        got, _ = self.check("--exclude-dirs", "bin\\old", "--all-reg", "1")
+        got, stderr = self.check("--exclude-dirs", "bin\\old", "--all-reg", "1", errors=2)
+        self.assertIn("vantoctl: error: line 27: field 5 (the time) is no time: \"\"SYS,X\"\" (a comma in a name "
+                      "needs the name in double quotes)\n", stderr)
+        self.assertIn("vantoctl: error: line 28: longer than 1022 characters: clients read it in pieces, each as a "
+                      "line of its own\n", stderr)
         self.assertEqual(len(got), len(EXPECTED))
         for want, have in zip(EXPECTED, got):
             self.assertEqual(have, want)
@@ -118,27 +125,57 @@ class ListCheck(unittest.TestCase):
             self.assertEqual(list(have.keys()), list(EXPECTED[0].keys()))
 
     def test_without_excludes_nothing_is_excluded(self):
-        got, stderr = self.check("--target-dir", "D:\\Other\\")
+        got, stderr = self.check("--target-dir", "D:\\Other\\", errors=2)
         self.assertFalse(any(e["excluded"] for e in got))
         self.assertEqual(got[0]["m_strLocalPath"], "D:\\Other\\app\\bin\\x.dll")
         self.assertIn("line 26 has no server path", stderr)
 
     def test_all_reg_counts_registrations(self):
-        _, stderr = self.check("--all-reg", "1", "--exclude-dirs", "bin\\old")
+        _, stderr = self.check("--all-reg", "1", "--exclude-dirs", "bin\\old", errors=2)
         self.assertIn("with ALL_REG_FLAG 1, 1 REG entries", stderr)
-        _, stderr = self.check("--all-reg", "0")
+        _, stderr = self.check("--all-reg", "0", errors=2)
         self.assertIn("with ALL_REG_FLAG 0, 0 REG entries", stderr)
 
     def test_quoted_exclude_prefix_with_comma(self):
-        got, _ = self.check("--exclude-dirs", '"t\\c,d",q')
+        got, _ = self.check("--exclude-dirs", '"t\\c,d",q', errors=2)
         self.assertTrue(next(e for e in got if e["line"] == 17)["excluded"])
         self.assertFalse(next(e for e in got if e["line"] == 4)["excluded"])
 
     def test_json_escapes_control_characters(self):
         with open(self.path, "wb") as f:
             f.write(b"a\tb\x01.txt,,,\n")
-        got, _ = self.check()
+        got, stderr = self.check(errors=1)
         self.assertEqual(got[0]["m_strFilePath"], "a\tb\x01.txt")
+        self.assertIn("vantoctl: error: line 1: holds a control character (0x09): a\\x09b\\x01.txt,,,\n", stderr)
+
+    def test_lines_clients_misread_are_errors(self):
+        """The lists a hostile file name made: a line feed inside a quoted
+        name, a Ctrl-Z that hides the lines after it, a comma that moves the
+        size, a carriage return inside a name."""
+        with open(self.path, "wb") as f:
+            f.write(b'"evil\n_STARTUP/run.exe",,,EXE,,,,20151021072800,9000\r\n'
+                    b"a,b.dll,,,REG,20151021072800,9000\r\n"
+                    b"c\rd.dll,,,,20151021072800,9000\r\n"
+                    b"ok.dll,,,,20151021072800,9000\r\n"
+                    b"x\x1ay.dll,,,,20151021072800,9000\r\n"
+                    b"bin/vulnerable.dll,,,DEL\r\n")
+        got, stderr = self.check(errors=5)
+        errors = [line for line in stderr.splitlines() if line.startswith("vantoctl: error: ")]
+        self.assertEqual(errors, [
+            "vantoctl: error: line 6: a Ctrl-Z (0x1A) ends the list for clients; no line after it is read",
+            'vantoctl: error: line 1: a double quote does not close on this line (a line end inside a quoted '
+            'name?): "evil',
+            'vantoctl: error: line 2: a double quote does not close on this line (a line end inside a quoted '
+            'name?): _STARTUP/run.exe",,,EXE,,,,20151021072800,9000',
+            'vantoctl: error: line 3: field 5 (the time) is no time: "REG" (a comma in a name needs the name in '
+            'double quotes)',
+            "vantoctl: error: line 4: holds a carriage return (0x0D): c\\x0Dd.dll,,,,20151021072800,9000",
+        ], stderr)
+        # What clients read: the list ends at the Ctrl-Z, the DEL entry is gone.
+        paths = [e["m_strFilePath"] for e in got]
+        self.assertEqual(paths[0], "evil")
+        self.assertEqual(paths[-2:], ["ok.dll", "x"])
+        self.assertNotIn("bin/vulnerable.dll", paths)
 
     def test_digests_and_warnings(self):
         digest = "0123456789abcdef" * 4

@@ -14,6 +14,7 @@ import unittest
 
 VANTOCTL = sys.argv.pop(1) if len(sys.argv) > 1 else "vantoctl"
 STAMP = 1445412480  # Wed, 21 Oct 2015 07:28:00 GMT
+LONG = "/".join(["d" * 220] * 5) + "/x.dll"  # a path beyond the client's line, in folders a disk allows
 FILES = {"bin/app.dll": b"x" * 9000, "데이터/설정.ini": b"[A]\r\n", "top.txt": b""}
 
 
@@ -75,6 +76,33 @@ class ListMake(unittest.TestCase):
             line = next(line for line in lines if line.startswith(rel + ","))
             self.assertTrue(line.endswith(",sha256:" + hashlib.sha256(data).hexdigest()), line)
         self.assertIn("old/gone.dll,,,DEL", lines)  # never fetched: no digest
+
+    def test_names_clients_would_misread_are_refused(self):
+        """A name with a line feed would become an entry of its own choosing,
+        a Ctrl-Z would end the list, a long name would be read in pieces:
+        the list is not written and every such file is named."""
+        hostile = {"evil\n_STARTUP/run.exe": b"x", "cut\x1a.dll": b"y", "cr\r.dll": b"z",
+                   LONG: b"w"}
+        for rel, data in hostile.items():
+            path = os.path.join(self.pub, *rel.split("/"))
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+        out = os.path.join(self.dir.name, "made.lst")
+        r = run("make", self.pub, "--out", out)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        self.assertFalse(os.path.exists(out), "no list written")
+        errors = [line for line in r.stderr.decode().splitlines() if line.startswith("vantoctl: error: ")]
+        self.assertEqual(sorted(errors), sorted([
+            "vantoctl: error: 'evil\\x0A_STARTUP/run.exe': the name holds a line feed (0x0A); clients would misread "
+            "the list",
+            "vantoctl: error: 'cut\\x1A.dll': the name holds a Ctrl-Z (0x1A), which ends the list for clients; "
+            "clients would misread the list",
+            "vantoctl: error: 'cr\\x0D.dll': the name holds a carriage return (0x0D); clients would misread the list",
+            "vantoctl: error: '" + LONG + "': its line is longer than 1022 characters; clients "
+            "would read it in pieces",
+        ]), r.stderr)
+        self.assertIn("vantoctl: no list written: rename or remove the files above", r.stderr.decode())
 
     def test_bad_usage(self):
         self.assertEqual(run("make").returncode, 2)

@@ -1,6 +1,7 @@
 #pragma once
 // A dialog that records what the run shows and answers questions from a
 // script, and a server whose answers each test sets up.
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -181,8 +182,12 @@ class CScriptedServer : public IRunServices {
     return -2;
   }
   bool IsCertificateError(int code) override { return code == 12045 || code == 12037; }
-  int GetFileListFromListFile() override {
-    calls.push_back("GetFileListFromListFile");
+  // Every entry goes on the down list (the decision is the list reading's);
+  // copies as the list reading makes them.
+  int GetFileListFromListFile(const CPendingWork& pending, bool requireDigest, int& refusedEntries) override {
+    calls.push_back(requireDigest ? "GetFileListFromListFile:signed" : "GetFileListFromListFile");
+    pendingSeenByRead = pending.Count();
+    refusedEntries = refusedByReader;
     if (listReadResult < 0) return listReadResult;
     for (const ServerEntry& e : entries) {
       auto item = std::make_unique<FileItem>();
@@ -192,9 +197,22 @@ class CScriptedServer : public IRunServices {
       item->m_nPassFlag = e.passFlag;
       item->m_strModifyTime = e.listTime;
       item->m_strFileSize = e.listSize;
+      switch (e.kind) {
+        case FILE_KIND_ZIP: m_lists.ZipFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        case FILE_KIND_ASM: m_lists.RegAsmFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        case FILE_KIND_ZRG: m_lists.ZipRegFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        case FILE_KIND_FNT: m_lists.FntFileItemList.push_back(MakeHandlerCopy(*item)); break;
+        default: break;
+      }
       m_lists.DownFileItemList.push_back(std::move(item));
     }
     return static_cast<int>(entries.size());
+  }
+  CPendingWork LoadPendingWork(const FileItem&) override { return record; }
+  bool SavePendingWork(const FileItem&, const CPendingWork& work) override {
+    record = work;
+    savedRecords.push_back(work.Serialize());
+    return true;
   }
   int CheckDownloadAndSettleBackup(const FileItem& item) override {
     for (const ServerEntry& e : entries)
@@ -213,6 +231,25 @@ class CScriptedServer : public IRunServices {
     calls.push_back(std::string("Open:") + agent);
     return reopenResult;
   }
+  int FetchSmallFile(const std::string& path, std::size_t, std::string& text, int&, std::string&) override {
+    calls.push_back("Fetch:" + path);
+    const auto found = smallFiles.find(path);
+    if (found == smallFiles.end()) return -2;
+    text = found->second;
+    return 0;
+  }
+  bool ReplaceLocalFile(const std::string& from, const std::string& to) override {
+    calls.push_back("Replace:" + from + "->" + to);
+    std::remove(to.c_str());  // Windows' rename does not replace
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+  void DeleteLocalFile(const std::string& path) override { std::remove(path.c_str()); }
+  uint64_t LoadAcceptedListTime(const std::string& key) override { return acceptedTimes[key]; }
+  bool StoreAcceptedListTime(const std::string& key, uint64_t t) override {
+    acceptedTimes[key] = t;
+    return true;
+  }
+  uint64_t CurrentUnixTime() override { return now; }
   void UpdateRegisterKeyValue() override { calls.push_back("UpdateRegisterKeyValue"); }
   int HandleExecuteTypeFiles() override { return Handler("Execute"); }
   int HandleZipTypeFiles(int) override { return Handler("Zip"); }
@@ -245,11 +282,21 @@ class CScriptedServer : public IRunServices {
   int listDownloadResult = 0;
   int listReadResult = 0;
   int listDifferent = 1;
+  // Signed publishing.
+  int refusedByReader = 0;
+  std::map<std::string, std::string> smallFiles;  // server path -> body
+  std::map<std::string, uint64_t> acceptedTimes;
+  uint64_t now = 1800000000;
   bool reopenResult = true;
   std::map<std::string, int> handlerResults;
   std::vector<std::string> certErrorsLeft;  // paths whose next download fails with a certificate error
   std::function<void(FileItem&)> onDownload;
   std::vector<std::string> calls;
+  CPendingWork record;                    // the pending-work record on "disk"
+  std::vector<std::string> savedRecords;  // every save, in order
+  int pendingSeenByRead = -1;
+  // Called at each handler with the lists as the handler sees them.
+  std::function<void(const std::string& handler)> onHandler;
 
  private:
   const ServerEntry* Find(const std::string& url) const {
@@ -260,6 +307,7 @@ class CScriptedServer : public IRunServices {
   }
   int Handler(const std::string& name) {
     calls.push_back("H:" + name);
+    if (onHandler) onHandler(name);
     const auto it = handlerResults.find(name);
     return it == handlerResults.end() ? 0 : it->second;
   }

@@ -26,6 +26,15 @@ class SelfUpdateTest : public ::testing::Test {
       ++handOffs;
       return handOffResult;
     };
+    check.m_fnCheckProgram = [this](const std::string& path, std::string& why) {
+      checked.push_back(path);
+      why = "not a Windows program";
+      return isProgram;
+    };
+    check.m_fnReplaceProgram = [this](const std::string& from, const std::string& to) {
+      replaced.push_back(from + " -> " + to);
+      return true;
+    };
   }
   ServerEntry& Self() { return server.entries.front(); }
   bool Check() { return check.CheckAtDialogStart("C:\\App", "VantoExe.exe"); }
@@ -49,6 +58,8 @@ class SelfUpdateTest : public ::testing::Test {
   CSelfUpdateCheck check;
   int handOffs = 0, handOffResult = 0;
   bool handOffAfterEnd = false;
+  bool isProgram = true;
+  std::vector<std::string> checked, replaced;
 };
 
 TEST_F(SelfUpdateTest, OutcomesOfTheCheck) {
@@ -161,3 +172,26 @@ TEST_F(SelfUpdateTest, HandOffWithoutProgramFileKeepsThisCopyRunning) {
                  "[ERROR] CVantoExeDlg::OnInitDialog> 'VantoExe.exe' >> The updated program could not be started."});
 }
 }  // namespace
+
+// The download lands beside the program and replaces it only as a program
+// for this machine; anything else is refused, the installed program stays
+// and this copy does the run.
+TEST_F(SelfUpdateTest, OnlyAProgramForThisMachineReplacesTheInstalledOne) {
+  EXPECT_TRUE(Check());
+  EXPECT_EQ(server.Count("Download:VantoExe.exe"), 1);
+  EXPECT_EQ(checked, std::vector<std::string>{"C:\\App\\VantoExe.exe.download~"});
+  EXPECT_EQ(replaced, std::vector<std::string>{"C:\\App\\VantoExe.exe.download~ -> C:\\App\\VantoExe.exe"});
+  EXPECT_TRUE(log.Contains("CVantoExeDlg::IsSelfFileUpdated> Download OK, File = C:\\App\\VantoExe.exe"));
+
+  checked.clear();
+  replaced.clear();
+  restartFlag = 0;
+  isProgram = false;
+  EXPECT_FALSE(Check());
+  EXPECT_EQ(handOffs, 1) << "no hand-off to a refused file";
+  EXPECT_TRUE(replaced.empty());
+  EXPECT_EQ(restartFlag, 0);
+  ExpectInOrder({"[ERROR] CVantoExeDlg::IsSelfFileUpdated> Downloaded File Refused(C:\\App\\VantoExe.exe.download~) "
+                 ": not a Windows program, The Old Program Stays",
+                 "[ERROR] CVantoExeDlg::OnInitDialog> IsSelfFileUpdated() is fail.(return=-2)", kE});
+}

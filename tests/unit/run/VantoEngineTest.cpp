@@ -13,6 +13,9 @@
 #include "config/VantoCfg.h"
 #include "run/RunFakes.h"
 #include "support/LogCapture.h"
+#include "support/TempDir.h"
+#include "trust/MinisignFormat.h"
+#include "trust/MinisignSigner.h"
 #include "util/VantoResult.h"
 
 namespace {
@@ -61,6 +64,15 @@ class VantoEngineTest : public ::testing::Test {
       }
       if (m.message == WMU_CLOSE_DIALOG) closed = true;
     }
+  }
+
+  // A later run of the same program: the dialog's queue starts empty.
+  void RunAgain() {
+    dialog.posted.clear();
+    dialog.questions.clear();
+    completions.clear();
+    closed = false;
+    Run();
   }
 
   void AddFiles(int n) {
@@ -624,3 +636,254 @@ TEST_F(VantoEngineTest, LanesNeverShareAFile) {
   EXPECT_EQ(g_nResult, VANTO_SUCCESS);
 }
 }  // namespace
+
+namespace {
+// The handler calls of the fake by name, with the kind they install.
+struct HandlerCase {
+  const char* handler;
+  bool failsTheRun;
+};
+}  // namespace
+
+// A failing handler reaches the result code, the question and the stamp;
+// Execute and Delete results never do.
+TEST_F(VantoEngineTest, HandlerFailuresReachResultQuestionAndStamp) {
+  const HandlerCase cases[] = {{"Zip", true},    {"Registry", true}, {"RegSvr32:DownList", true}, {"RegAsm", true},
+                               {"Font", true},   {"ZipReg", true},   {"Execute", false},         {"Delete", false}};
+  for (const HandlerCase& c : cases) {
+    SCOPED_TRACE(c.handler);
+    server.calls.clear();
+    server.handlerResults = {{c.handler, -1}};
+    server.entries.clear();
+    AddFiles(1);
+    dialog.answers = {kNo};
+    RunAgain();
+    EXPECT_EQ(server.HandlerCalls().size(), 8u) << "a failure does not stop the later handlers";
+    EXPECT_EQ(g_nResult, c.failsTheRun ? VANTO_PARTIAL_FAILURE : VANTO_SUCCESS);
+    EXPECT_EQ(dialog.questions.size(), c.failsTheRun ? 1u : 0u);
+    EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), c.failsTheRun ? 0 : 1);
+    EXPECT_EQ(closed, !c.failsTheRun);
+  }
+}
+
+// Nothing to fetch: what the every-run handlers fail is reported too, and
+// the list is not stamped, so that the next run tries again.
+TEST_F(VantoEngineTest, CurrentRunReportsHandlerFailuresWithoutStamping) {
+  cfg.CHECK_LIST_FILE_FLAG = 1;
+  cfg.ALL_REG_FLAG = 1;
+  server.listDifferent = 0;
+  for (const char* handler : {"Font", "RegSvr32:RegList", "RegAsm"}) {
+    SCOPED_TRACE(handler);
+    server.calls.clear();
+    server.handlerResults = {{handler, -1}};
+    dialog.answers = {kNo};
+    RunAgain();
+    EXPECT_EQ(server.Count("Download:"), 0) << "nothing is fetched again";
+    EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 0);
+    EXPECT_EQ(g_nResult, VANTO_PARTIAL_FAILURE);
+    ASSERT_EQ(dialog.questions.size(), 1u);
+    EXPECT_EQ(dialog.questions[0].caption, "Warning");
+    EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "일부 프로그램 파일 다운로드 실패"));
+  }
+  // Succeeding, the current run stamps the list as before.
+  server.calls.clear();
+  server.handlerResults.clear();
+  RunAgain();
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 1);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+}
+
+// The handler copies carry what the download loop found: a PASS archive
+// missing on the server and an archive whose download failed are not
+// extracted (the old file is still on disk), a fetched one is.
+TEST_F(VantoEngineTest, HandlerCopiesCarryTheDownloadOutcome) {
+  for (const char* path : {"pkg/missing.zip", "pkg/failed.zip", "pkg/fetched.zip", "fonts/f.ttf"}) {
+    ServerEntry e;
+    e.path = path;
+    e.kind = std::string(path).rfind(".zip") != std::string::npos ? FILE_KIND_ZIP : FILE_KIND_FNT;
+    e.passFlag = 1;
+    server.entries.push_back(e);
+  }
+  server.entries[0].queryResult = -2;
+  server.entries[1].downloadResult = -6;
+  server.entries[3].downloadResult = -4;
+  std::vector<int32_t> zipFlags, fontFlags;
+  server.onHandler = [&](const std::string& handler) {
+    if (handler == "Zip")
+      for (const auto& item : lists.ZipFileItemList) zipFlags.push_back(item->m_nDownFlag);
+    if (handler == "Font")
+      for (const auto& item : lists.FntFileItemList) fontFlags.push_back(item->m_nDownFlag);
+  };
+  Run();
+  EXPECT_EQ(zipFlags, (std::vector<int32_t>{0, 0, 1}));
+  EXPECT_EQ(fontFlags, (std::vector<int32_t>{0}));
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS) << "only PASS entries failed";
+}
+
+// A run stopped during the first handler leaves its installing in the
+// record; the next run takes the record to the list reading, does the work
+// once and clears each kind as its handler finishes.
+TEST_F(VantoEngineTest, StoppedInstallingIsRecordedAndDoneByTheNextRun) {
+  const std::pair<const char*, int> files[] = {{"pkg/a.zip", FILE_KIND_ZIP},  {"cfg/a.reg", FILE_KIND_REF},
+                                               {"com/a.ocx", FILE_KIND_REG},  {"net/a.dll", FILE_KIND_ASM},
+                                               {"ctl/a.zip", FILE_KIND_ZRG},  {"bin/plain.dll", FILE_KIND_NORMAL},
+                                               {"fonts/a.ttf", FILE_KIND_FNT}};
+  for (const auto& [path, kind] : files) {
+    ServerEntry e;
+    e.path = path;
+    e.kind = kind;
+    server.entries.push_back(e);
+  }
+  server.onHandler = [this](const std::string& handler) {
+    if (handler == "Execute") Engine().m_nRequestStopFlag = 1;  // Stop during an EXE wait
+  };
+  Run();
+  EXPECT_EQ(server.HandlerCalls(), std::vector<std::string>{"Execute"});
+  EXPECT_EQ(g_nResult, VANTO_STOP_BY_USER);
+  ASSERT_EQ(server.savedRecords.size(), 1u) << "written once, before the handlers";
+  EXPECT_EQ(server.record.Count(), 5);
+  for (const auto& [path, kind] : files)
+    EXPECT_EQ(server.record.Contains(kind, std::string("C:\\T\\") + path), CPendingWork::IsRecordedKind(kind)) << path;
+
+  // The next run: the list reading sees the record; each handler's kind
+  // leaves it when the handler finished; a failed one stays.
+  server.onHandler = nullptr;
+  server.calls.clear();
+  server.savedRecords.clear();
+  server.handlerResults = {{"RegAsm", -1}};
+  dialog.answers = {kYes};
+  RunAgain();
+  EXPECT_EQ(server.pendingSeenByRead, 5);
+  EXPECT_EQ(server.HandlerCalls().size(), 8u);
+  ASSERT_EQ(server.record.Count(), 1);
+  EXPECT_EQ(server.record.Entries()[0].kind, FILE_KIND_ASM) << "a failed registration is tried again next time";
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);  // the user chose to go on
+
+  // With the list check on, pending work keeps an unchanged list from
+  // counting as done; an entry the list no longer names is dropped.
+  cfg.CHECK_LIST_FILE_FLAG = 1;
+  server.listDifferent = 0;
+  server.handlerResults.clear();
+  server.entries.erase(server.entries.begin() + 3);  // net/a.dll gone from the list
+  server.calls.clear();
+  RunAgain();
+  EXPECT_EQ(server.Count("IsListFileDifferent"), 0);
+  EXPECT_EQ(server.Count("GetFileListFromListFile"), 1);
+  EXPECT_TRUE(server.record.Empty());
+  EXPECT_EQ(server.savedRecords.back(), server.record.Serialize());
+}
+
+// Signed publishing: the list waits beside the previous one until its
+// .minisig verifies with PUBLISHER_KEY.
+class SignedRunTest : public VantoEngineTest {
+ protected:
+  SignedRunTest() {
+    EXPECT_TRUE(GenerateKeyPair(secret, key));
+    cfg.TARGET_DIR = dir.path();
+    cfg.PUBLISHER_KEY = PublicKeyLine(key);
+    finalPath = cfg.TARGET_DIR + "\\Vanto.lst";
+    EXPECT_TRUE(WriteWholeFile(finalPath, "previous list"));
+    server.onDownload = [this](FileItem& item) {
+      if (item.m_strFilePath == "Vanto.lst") WriteWholeFile(item.m_strLocalPath, served);
+    };
+    AddFiles(1);
+  }
+  // A .minisig for text as the publisher signs it.
+  std::string SignatureOf(const std::string& text, const std::string& comment) {
+    const std::string path = dir.Child("signed");
+    EXPECT_TRUE(WriteWholeFile(path, text));
+    MinisignSignature signature;
+    EXPECT_TRUE(SignFile(secret, path, MinisignAlgorithm::Hashed, comment, signature));
+    return SignatureFileText(signature, "signature from minisign secret key");
+  }
+  std::string Stamp(uint64_t t) { return "timestamp:" + std::to_string(t) + "\tfile:Vanto.lst\thashed"; }
+  void Publish(const std::string& comment) { server.smallFiles["/pub/Vanto.lst.minisig"] = SignatureOf(served, comment); }
+  std::string LocalList() {
+    std::string text;
+    ReadWholeFile(finalPath, &text);
+    return text;
+  }
+
+  ScopedTempDir dir;
+  LogCapture log;
+  MinisignSecretKey secret;
+  MinisignPublicKey key;
+  std::string finalPath;
+  std::string served = "bin/file0.dll|bin|2|REG|||" + std::string(64, 'a') + "\r\n";
+  const std::string listKey = "127.0.0.1:8080/pub/Vanto.lst";
+};
+
+TEST_F(SignedRunTest, CorrectlySignedListIsMovedIntoPlaceAndItsTimeKept) {
+  Publish(Stamp(server.now - 60));
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_EQ(server.Count("Fetch:/pub/Vanto.lst.minisig"), 1);
+  EXPECT_EQ(server.Count("GetFileListFromListFile:signed"), 1);
+  EXPECT_EQ(LocalList(), served);
+  EXPECT_FALSE(FileExists(finalPath + ".unverified"));
+  EXPECT_EQ(server.acceptedTimes[listKey], server.now - 60);
+  EXPECT_TRUE(log.Contains("IsAlreadyLastVersion> List file signature verified, key id " + KeyIdText(key.keyId)));
+}
+
+TEST_F(SignedRunTest, EveryRefusalKeepsThePreviousListAndEndsTheRunFatal) {
+  struct Case {
+    const char* name;
+    std::function<void()> attack;
+    const char* logLine;
+    const char* row;
+  };
+  const Case cases[] = {
+      {"no signature", [] {}, "List file signature refused : no signature file /pub/Vanto.lst.minisig",
+       "리스트 파일 서명 확인 실패 : 서명 파일 없음"},
+      {"changed after signing", [this] { Publish(Stamp(server.now)); served[0] = 'X'; },
+       "List file signature refused : signature does not match the file",
+       "리스트 파일 서명 확인 실패 : 서명 불일치(변조 의심)"},
+      {"no timestamp", [this] { Publish("file:Vanto.lst"); },
+       "List file signature refused : trusted comment carries no timestamp", "리스트 파일 서명 확인 실패 : 서명 시각 없음"},
+      {"replayed older release", [this] { Publish(Stamp(server.now - 100)); server.acceptedTimes[listKey] = server.now; },
+       "Older list file refused (replayed release) : timestamp",
+       "이전 버전 리스트 파일 거부 : 서명 시각이 이미 받은 리스트보다 이전임(재전송 의심)"},
+      {"invalid key", [this] { Publish(Stamp(server.now)); cfg.PUBLISHER_KEY = "RWnot a key"; },
+       "List file signature refused : PUBLISHER_KEY is not a minisign public key",
+       "리스트 파일 서명 확인 실패 : 서명 키(PUBLISHER_KEY) 설정 오류"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.calls.clear();
+    server.smallFiles.clear();
+    dialog.posted.clear();
+    dialog.rows.clear();
+    completions.clear();
+    c.attack();
+    Run();
+    EXPECT_EQ(g_nResult, VANTO_FATAL_ERROR);
+    EXPECT_EQ(completions, std::vector<int>{2});
+    EXPECT_EQ(server.Count("GetFileListFromListFile"), 0);
+    EXPECT_EQ(server.Count("Download:bin/"), 0);
+    EXPECT_TRUE(server.HandlerCalls().empty());
+    EXPECT_EQ(LocalList(), "previous list");
+    EXPECT_FALSE(FileExists(finalPath + ".unverified"));
+    EXPECT_TRUE(log.Contains(c.logLine)) << log.Text();
+    EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, c.row));
+  }
+}
+
+TEST_F(SignedRunTest, EntriesRefusedForLackingADigestFailTheRunAsPartial) {
+  Publish(Stamp(server.now));
+  server.entries.clear();
+  server.refusedByReader = 1;
+  dialog.answers = {kNo};
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_PARTIAL_FAILURE);
+  EXPECT_EQ(completions, std::vector<int>{3});
+  EXPECT_EQ(server.Count("CopyServerListFileToLocalListFile"), 0);
+}
+
+TEST_F(VantoEngineTest, WithoutPublisherKeyNoSignatureIsAskedFor) {
+  AddFiles(1);
+  Run();
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_EQ(server.Count("Fetch:"), 0);
+  EXPECT_EQ(server.Count("Replace:"), 0);
+  EXPECT_EQ(server.Count("GetFileListFromListFile:signed"), 0);
+}
