@@ -1,8 +1,5 @@
 #include "http/InetObjects.h"
 
-#include <system_error>
-#include <thread>
-
 #include "http/InternetError.h"
 
 namespace {
@@ -82,18 +79,6 @@ bool CHttpRequest::QueryInfoText(DWORD infoLevel, std::string& text) {
   if (!::HttpQueryInfoA(m_handle.get(), infoLevel, buffer, &length, nullptr)) return false;
   text.assign(buffer, length < sizeof(buffer) ? length : sizeof(buffer) - 1);
   return true;
-}
-
-void CHttpRequest::Abandon() {
-  HINTERNET handle = m_handle.release();
-  if (!handle) return;
-  try {
-    // The handle is the thread's alone; the library keeps its connection
-    // and session alive until the close is done, whoever closes them first.
-    std::thread([handle] { ::InternetCloseHandle(handle); }).detach();
-  } catch (const std::system_error&) {
-    ::InternetCloseHandle(handle);  // no thread to spare: close here
-  }
 }
 
 DWORD CHttpRequest::Read(void* buffer, DWORD capacity) {

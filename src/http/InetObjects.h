@@ -67,10 +67,6 @@ class CHttpRequest {
   // passed); available: bytes a read returns at once, 0 at the end.
   bool QueryDataAvailable(DWORD& available);
   void Close() { m_handle.reset(); }
-  // Closes the request without waiting: closing one whose body was not read
-  // to its end can last as long as the rest of the body (Wine's WinINet
-  // reads it to keep the connection), so a thread of its own does it.
-  void Abandon();
 
   // Takes ownership of an open handle.
   explicit CHttpRequest(HINTERNET handle) : m_handle(handle) {}
