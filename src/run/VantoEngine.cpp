@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -610,59 +611,66 @@ int CVantoEngine::ShowFinishedEntry(EntryJob& job, int& finished, int total) {
 
 int CVantoEngine::DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<IEntryLane>> lanes) {
   FileItemList& items = m_ctx.pLists->DownFileItemList;
-  std::vector<std::unique_ptr<EntryJob>> jobs;
-  jobs.reserve(items.size());
-  for (const std::unique_ptr<FileItem>& entry : items) {
+  // The entries from the first one not shown to the last one handed on, in
+  // list order; an entry's job (its held lines and rows) lives only as long
+  // as it is in this window, so a long list costs no more than the lanes do.
+  std::deque<std::unique_ptr<EntryJob>> window;
+  const auto makeJob = [](FileItem& item) {
     auto job = std::make_unique<EntryJob>();
-    job->item = entry.get();
-    job->skipped = entry->m_nFileType == FILE_KIND_DEL;
-    job->keys = {UpperCp949(entry->m_strLocalPath), UpperCp949(EntryBackupPath(*entry)),
-                 UpperCp949(EntryPartPath(*entry))};
-    jobs.push_back(std::move(job));
-  }
+    job->item = &item;
+    job->skipped = item.m_nFileType == FILE_KIND_DEL;
+    if (job->skipped) {
+      job->done = true;
+    } else {
+      job->keys = {UpperCp949(item.m_strLocalPath), UpperCp949(EntryBackupPath(item)),
+                   UpperCp949(EntryPartPath(item))};
+    }
+    return job;
+  };
 
   int result = 1;
   int finished = 0;
-  size_t given = 0;  // jobs handed to the lanes (or skipped), in list order
-  size_t shown = 0;  // jobs shown, in list order
+  size_t given = 0;  // entries handed to the lanes (or skipped), in list order
   size_t working = 0;
-  std::multiset<std::string> busy;  // the files of the entries on the lanes
+  std::multiset<std::string> busy;  // the names the entries on the lanes write
   bool stopped = false;
   std::string broke;  // what an entry's work threw
   {
     CEntryLanePool pool(std::move(lanes));
     Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Parallel Connections = %d",
         static_cast<int>(pool.Size()));
+    std::unique_ptr<EntryJob> next;  // the entry after the window, waiting for its turn
     for (;;) {
       m_dialog.PumpAllWaitingMessages();
       if (m_nRequestStopFlag != 0) stopped = true;
       // Hand on the next entries while lanes are free; an entry whose file
       // (or backup) is in work waits for it, and so do the ones after it.
-      while (!stopped && broke.empty() && given < jobs.size() && working < pool.Size()) {
-        EntryJob& job = *jobs[given];
-        if (job.skipped) {
-          job.done = true;
-          ++given;
-          continue;
-        }
-        if (std::any_of(job.keys.begin(), job.keys.end(), [&busy](const std::string& key) { return busy.count(key) != 0; }))
-          break;
-        busy.insert(job.keys.begin(), job.keys.end());
-        ++working;
-        ++given;
-        job.certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
-        pool.Submit([this, &job](IEntryLane& lane) { WorkOnLane(lane, job); });
-      }
-      while (shown < given && jobs[shown]->done) {
-        EntryJob& job = *jobs[shown++];
+      while (!stopped && broke.empty() && given < items.size() && working < pool.Size()) {
+        if (!next) next = makeJob(*items[given]);
+        EntryJob& job = *next;
         if (!job.skipped) {
-          --working;
-          for (const std::string& key : job.keys) busy.erase(busy.find(key));
+          if (std::any_of(job.keys.begin(), job.keys.end(),
+                          [&busy](const std::string& key) { return busy.count(key) != 0; }))
+            break;
+          busy.insert(job.keys.begin(), job.keys.end());
+          ++working;
+          job.certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
+          pool.Submit([this, &job](IEntryLane& lane) { WorkOnLane(lane, job); });
         }
-        if (ShowFinishedEntry(job, finished, total) == 0) result = 0;
-        if (job.threw && broke.empty()) broke = job.what;
+        window.push_back(std::move(next));
+        ++given;
       }
-      if (shown == given && (stopped || !broke.empty() || given == jobs.size())) break;
+      while (!window.empty() && window.front()->done) {
+        std::unique_ptr<EntryJob> job = std::move(window.front());
+        window.pop_front();
+        if (!job->skipped) {
+          --working;
+          for (const std::string& key : job->keys) busy.erase(busy.find(key));
+        }
+        if (ShowFinishedEntry(*job, finished, total) == 0) result = 0;
+        if (job->threw && broke.empty()) broke = job->what;
+      }
+      if (window.empty() && (stopped || !broke.empty() || given == items.size())) break;
       pool.WaitForProgress(std::chrono::milliseconds(20));
     }
   }
