@@ -190,6 +190,7 @@ class CFileDownload {
     const std::string& writePath = fresh ? part.Path() : local;
     LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
     filePlan.path = writePath;
+    filePlan.gzip = gzip;
     CLocalFileSink sink(filePlan, m_caller.nRequestStopFlag, m_nProgressFlag ? &m_caller.display : nullptr);
     if (!sink.Open()) {
       const DWORD error = ::GetLastError();

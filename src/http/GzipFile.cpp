@@ -79,12 +79,26 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint6
     dropTemp();
     return 0;
   }
+  if (!IsGzipDecodingSound(filePath, result, writeError, maxDecoded)) {
+    dropTemp();
+    return 0;
+  }
+  if (!ReplaceFileDurably(tempPath, filePath)) {
+    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> Failed DeleteFile(strGzipFilePath).");
+    dropTemp();
+    return 0;
+  }
+  decodedSize = result.decodedSize;
+  return 1;
+}
+
+bool IsGzipDecodingSound(const std::string& filePath, const GzipDecodeResult& result, int writeError,
+                         uint64_t maxDecoded) {
   if (writeError || result.state == GZIP_DECODE_SINK_ERROR) {
     if (g_pMyLog)
       g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 2. CFileException::%s.",
                     ErrnoText(writeError ? writeError : EIO).c_str());
-    dropTemp();
-    return 0;
+    return false;
   }
   if (result.state == GZIP_DECODE_OUTPUT_BOUND) {
     if (g_pMyLog)
@@ -92,8 +106,7 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint6
                     "CVantoExeDlg::UnCompressGzipFile> Decoded Size Bound Reached(%s), Bound = %llu, Decoded Size = %llu",
                     filePath.c_str(), static_cast<unsigned long long>(maxDecoded),
                     static_cast<unsigned long long>(result.decodedSize));
-    dropTemp();
-    return 0;
+    return false;
   }
   if (result.state == GZIP_DECODE_DATA_ERROR || result.state == GZIP_DECODE_TRUNCATED ||
       result.state == GZIP_DECODE_INIT_ERROR) {
@@ -106,22 +119,14 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint6
                       "CVantoExeDlg::UnCompressGzipFile> Failed GZipUnCompress(). pUnCompressBuff==NULL or "
                       "dwUnCompressSize==0");
     }
-    dropTemp();
-    return 0;
+    return false;
   }
   if (result.decodedSize == 0) {
     if (g_pMyLog)
       g_pMyLog->Log(LOG_ERROR,
                     "CVantoExeDlg::UnCompressGzipFile> Failed GZipUnCompress(). pUnCompressBuff==NULL or "
                     "dwUnCompressSize==0");
-    dropTemp();
-    return 0;
+    return false;
   }
-  if (!ReplaceFileDurably(tempPath, filePath)) {
-    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> Failed DeleteFile(strGzipFilePath).");
-    dropTemp();
-    return 0;
-  }
-  decodedSize = result.decodedSize;
-  return 1;
+  return true;
 }

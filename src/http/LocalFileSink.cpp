@@ -27,6 +27,15 @@ bool CLocalFileSink::Open() {
   // block (or the close) that flushes it, with the same code.
   std::setvbuf(m_file.get(), nullptr, _IOFBF, kTransferReadSize);
   m_nTotal = 0;
+  m_bStreamed = false;
+  if (m_plan.gzip) {
+    const int64_t knownSize = m_plan.chunked ? 0 : m_plan.serverSize;
+    const TransferBounds bounds = m_plan.bounds;
+    m_gunzip = CStreamingGunzip::Start(m_file.get(), [knownSize, bounds](uint64_t encoded) {
+      return static_cast<uint64_t>(DecodedSizeBound(knownSize, static_cast<int64_t>(encoded), bounds));
+    });
+    m_bStreamed = m_gunzip != nullptr;
+  }
   if (m_plan.chunked) {
     LogIfOpen(LOG_DEBUG, "%sWrite transfer encoded chunked file. So the total size of the file is unknown.", kPrefix);
   }
@@ -41,10 +50,17 @@ int CLocalFileSink::OnBlock(const unsigned char* data, uint32_t size, int64_t to
     return DOWNLOAD_SIZE_MISMATCH;
   }
   m_nTotal = total;
-  const size_t written = std::fwrite(data, 1, size, m_file.get());
-  if (written < size) {
-    LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, static_cast<int>(written));
-    return DOWNLOAD_LOCAL_WRITE;
+  if (m_gunzip) {
+    if (!m_gunzip->Push(data, size)) {
+      LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, 0);
+      return DOWNLOAD_LOCAL_WRITE;
+    }
+  } else {
+    const size_t written = std::fwrite(data, 1, size, m_file.get());
+    if (written < size) {
+      LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, static_cast<int>(written));
+      return DOWNLOAD_LOCAL_WRITE;
+    }
   }
   if (m_nRequestStopFlag == 1) {
     LogIfOpen(LOG_DEBUG, "%sIt's Time To Stop, m_nRequestStopFlag = %d", kPrefix, static_cast<int>(m_nRequestStopFlag));
@@ -60,6 +76,16 @@ int CLocalFileSink::OnBlock(const unsigned char* data, uint32_t size, int64_t to
 }
 
 int CLocalFileSink::Close() {
+  if (m_gunzip) {
+    m_gzipResult = m_gunzip->Finish();
+    const int writeError = m_gunzip->WriteError();
+    m_gunzip.reset();
+    if (writeError) {
+      LogIfOpen(LOG_DEBUG, "%sfwrite() Fail, RetVal = %d", kPrefix, 0);
+      m_file.reset();
+      return DOWNLOAD_LOCAL_WRITE;
+    }
+  }
   const bool flushed = FlushToDisk(m_file.get());
   std::FILE* file = m_file.release();
   if (!file || std::fclose(file) != 0 || !flushed) {
@@ -75,15 +101,14 @@ int CLocalFileSink::CheckClosedFile(bool gzip) {
   const std::string& path = m_plan.path;
   int64_t writtenSize = m_nTotal;
   if (gzip) {
-    uint64_t decoded = 0;
-    const int64_t bound = DecodedSizeBound(m_plan.chunked ? 0 : m_plan.serverSize, m_nTotal, m_plan.bounds);
-    if (!UnCompressGzipFile(path, decoded, static_cast<uint64_t>(bound))) {
+    int64_t decoded = 0;
+    if (!CheckGzip(decoded)) {
       LogIfOpen(LOG_ERROR, "%sUnCompressGzipFile(%s) Failed.", kPrefix, path.c_str());
       return DOWNLOAD_GZIP_OR_EXCEPTION;
     }
     LogIfOpen(LOG_DEBUG, "%sUnCompressGzipFile(%s) Success. nCurrentServerReadSize=%lld dwUnCompressSize=%lld", kPrefix,
               path.c_str(), static_cast<long long>(m_nTotal), static_cast<long long>(decoded));
-    if (decoded > 0) writtenSize = static_cast<int64_t>(decoded);
+    if (decoded > 0) writtenSize = decoded;
   }
 
   if (m_plan.chunked) {
@@ -104,6 +129,26 @@ int CLocalFileSink::CheckClosedFile(bool gzip) {
   // blocks as they arrive would see a gzip answer's encoded bytes.
   if (!m_plan.sha256.empty()) return CheckDigest();
   return DOWNLOAD_OK;
+}
+
+bool CLocalFileSink::CheckGzip(int64_t& decoded) {
+  decoded = 0;
+  const int64_t bound = DecodedSizeBound(m_plan.chunked ? 0 : m_plan.serverSize, m_nTotal, m_plan.bounds);
+  if (!m_bStreamed) {
+    uint64_t size = 0;
+    if (!UnCompressGzipFile(m_plan.path, size, static_cast<uint64_t>(bound))) return false;
+    decoded = static_cast<int64_t>(size);
+    return true;
+  }
+  if (m_nTotal == 0) return true;  // an empty answer: nothing to decode
+  GzipDecodeResult result = m_gzipResult;
+  // Decoding ran within the bound of the largest answer allowed; the answer
+  // that came may allow less.
+  if (result.state == GZIP_DECODE_END && result.decodedSize > static_cast<uint64_t>(bound))
+    result.state = GZIP_DECODE_OUTPUT_BOUND;
+  if (!IsGzipDecodingSound(m_plan.path, result, 0, static_cast<uint64_t>(bound))) return false;
+  decoded = static_cast<int64_t>(result.decodedSize);
+  return true;
 }
 
 int CLocalFileSink::CheckDigest() const {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "http/DownloadProgress.h"
+#include "http/StreamingGunzip.h"
 #include "http/TransferBounds.h"
 #include "http/TransferLoop.h"
 #include "util/FileOwner.h"
@@ -23,6 +24,7 @@ struct LocalFilePlan {
   // Clock time by which the transfer must have ended; negative: none.
   int64_t deadlineMs = -1;
   TransferBounds bounds;  // the decoded size of a gzip answer of unknown size
+  bool gzip = false;      // the answer is gzip-encoded: decoded while it arrives
 };
 
 class CLocalFileSink : public ITransferSink {
@@ -44,21 +46,27 @@ class CLocalFileSink : public ITransferSink {
   void OnEndOfData() override { m_progress.OnEndOfData(); }
 
   // Closes without checks: the failure paths, before the old file comes back.
-  void Discard() { m_file.reset(); }
+  void Discard() {
+    m_gunzip.reset();
+    m_file.reset();
+  }
   // Closes after the transfer, with the content flushed to the disk, so a
   // power cut after the server's time is stamped cannot leave a file that
   // looks current and is not; DOWNLOAD_LOCAL_WRITE (logged) when the last
   // blocks did not reach the disk.
   int Close();
-  // The checks on the closed file, in order: gzip decoding in place when
-  // gzip, within the decoded size bound (DOWNLOAD_GZIP_OR_EXCEPTION for a
-  // damaged, cut or unbounded stream; the undecoded file stays), the size
+  // The checks on the closed file, in order: the gzip decoding when gzip
+  // (done while the blocks arrived, or in place now when no thread could
+  // decode them), within the decoded size bound (DOWNLOAD_GZIP_OR_EXCEPTION
+  // for a damaged, cut or unbounded stream), the size
   // (DOWNLOAD_SIZE_MISMATCH), the SHA-256 when the plan has one
   // (DOWNLOAD_HASH_MISMATCH). DOWNLOAD_OK lets the caller stamp the time.
   int CheckClosedFile(bool gzip);
 
  private:
   int CheckDigest() const;
+  // The decoded size of a gzip answer, false when its decoding failed (logged).
+  bool CheckGzip(int64_t& decoded);
 
   LocalFilePlan m_plan;
   const int32_t& m_nRequestStopFlag;
@@ -66,4 +74,9 @@ class CLocalFileSink : public ITransferSink {
   CDownloadProgress m_progress;
   UniqueFile m_file;
   int64_t m_nTotal = 0;
+  // Decodes a gzip answer into m_file while it arrives; ended before the
+  // file is closed.
+  std::unique_ptr<CStreamingGunzip> m_gunzip;
+  bool m_bStreamed = false;  // the file holds the streamed decoding's output
+  GzipDecodeResult m_gzipResult;
 };

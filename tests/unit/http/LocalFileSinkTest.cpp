@@ -260,11 +260,13 @@ TEST_F(LocalFileSinkTest, GzipContentBeyondItsBoundFails) {
       {"known size", false, 5000, kUnknownSizeBound, DOWNLOAD_GZIP_OR_EXCEPTION, "Bound = 5000, Decoded Size = 4096"},
       {"within the floor", true, 0, kUnknownSizeBound, DOWNLOAD_OK, "dwUnCompressSize=8388608"},
   };
+  for (const bool streamed : {true, false})
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(std::string(c.name) + (streamed ? ", decoded while it arrives" : ", decoded after"));
     LogCapture log;
     LocalFilePlan plan = Plan(c.chunked, c.serverSize);
     plan.bounds.unknownSize = c.unknownSize;
+    plan.gzip = streamed;
     CLocalFileSink sink(plan, m_stop, nullptr);
     ASSERT_TRUE(sink.Open());
     BodyReader reader(bomb);
@@ -275,6 +277,88 @@ TEST_F(LocalFileSinkTest, GzipContentBeyondItsBoundFails) {
     EXPECT_TRUE(log.Contains(c.wantLine)) << log.Text();
     EXPECT_EQ(ListDirectory(m_dir.path()), std::vector<std::string>{"file.dll"}) << "no decoded leftovers";
   }
+}
+
+// The log's lines from their level on.
+std::string WithoutClock(const std::string& text) {
+  std::string out;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    const size_t level = line.find(" [");
+    out += (level == std::string::npos ? line : line.substr(level + 1)) + "\n";
+    start = end + 1;
+  }
+  return out;
+}
+
+// A gzip answer is decoded while it arrives: the file holds the content once
+// it is closed, and every verdict, log line and file is the one decoding the
+// whole answer afterwards gives.
+TEST_F(LocalFileSinkTest, GzipAnswersDecodeWhileTheyArriveWithTheSameVerdicts) {
+  std::string content;
+  for (int i = 0; i < 3000; ++i) content += "line " + std::to_string(i) + " of the published file\r\n";
+  const std::string whole = Gzip(content);
+  std::string badCrc = whole;
+  badCrc[badCrc.size() - 8] ^= 0x01;
+  std::string badLength = whole;
+  badLength[badLength.size() - 1] ^= 0x01;
+  const struct {
+    const char* name;
+    std::string body;
+    int wantRc;
+  } cases[] = {
+      {"one member", whole, DOWNLOAD_OK},
+      {"two members", whole + Gzip("tail"), DOWNLOAD_OK},
+      {"not gzip: passed through", content, DOWNLOAD_OK},
+      {"cut short", whole.substr(0, whole.size() - 3), DOWNLOAD_GZIP_OR_EXCEPTION},
+      {"cut in the middle", whole.substr(0, whole.size() / 2), DOWNLOAD_GZIP_OR_EXCEPTION},
+      {"wrong CRC-32", badCrc, DOWNLOAD_GZIP_OR_EXCEPTION},
+      {"wrong length field", badLength, DOWNLOAD_GZIP_OR_EXCEPTION},
+      {"nothing decodes", Gzip(""), DOWNLOAD_GZIP_OR_EXCEPTION},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    int rc[2];
+    std::string log[2], file[2];
+    for (const bool streamed : {true, false}) {
+      LogCapture capture;
+      LocalFilePlan plan = Plan(true, 0);
+      plan.gzip = streamed;
+      CLocalFileSink sink(plan, m_stop, nullptr);
+      ASSERT_TRUE(sink.Open());
+      BodyReader reader(c.body);
+      int64_t total = 0;
+      ASSERT_EQ(RunTransferLoop(reader, sink, TransferPlan(), total), DOWNLOAD_OK);
+      ASSERT_EQ(sink.Close(), DOWNLOAD_OK);
+      if (streamed && c.wantRc == DOWNLOAD_OK) EXPECT_EQ(Content().substr(0, 100), content.substr(0, 100));
+      rc[streamed] = sink.CheckClosedFile(true);
+      log[streamed] = WithoutClock(capture.Text());
+      file[streamed] = Content();
+      EXPECT_EQ(ListDirectory(m_dir.path()), std::vector<std::string>{"file.dll"});
+    }
+    EXPECT_EQ(rc[1], c.wantRc);
+    EXPECT_EQ(rc[1], rc[0]);
+    EXPECT_EQ(log[1], log[0]);
+    if (c.wantRc == DOWNLOAD_OK) EXPECT_EQ(file[1], file[0]);
+  }
+}
+
+// A stop, a failure or a damaged stream ends the decoding thread with the sink.
+TEST_F(LocalFileSinkTest, AGzipAnswerGivenUpEndsItsDecoding) {
+  const std::string body = Gzip(std::string(1 << 20, 'x'));
+  LocalFilePlan plan = Plan(true, 0);
+  plan.gzip = true;
+  {
+    CLocalFileSink sink(plan, m_stop, nullptr);
+    ASSERT_TRUE(sink.Open());
+    EXPECT_EQ(sink.OnBlock(reinterpret_cast<const unsigned char*>(body.data()), 100, 100), DOWNLOAD_OK);
+    sink.Discard();
+  }
+  CLocalFileSink left(plan, m_stop, nullptr);
+  ASSERT_TRUE(left.Open());
+  EXPECT_EQ(left.OnBlock(reinterpret_cast<const unsigned char*>(body.data()), 100, 100), DOWNLOAD_OK);
 }
 
 TEST(TransferBoundsTest, BoundsFollowTheKnownSizeOrTheAnswer) {
