@@ -142,12 +142,20 @@ class CrashSafetyTest(vanto.PublishedCase):
         self.assertIn("CVantoExeDlg::IsFileToDownload> Delete Backup File Of A Finished Download(" +
                       harness.to_windows(self.local(BACKUPS[DLL])) + ")", self.log_text(self.target))
 
-        # 3. During a gzip decode: the encoded answer at the file's path, the
-        # decoded content about to replace it, the old file as the backup.
+        # 3. During a gzip decode, which runs while the answer arrives: part
+        # of the decoded content at the file's path, the old file as the backup.
         self.publish_version(4)
-        self.kill_at_call("MoveFileExA", ".gunzip~")
-        self.assertTrue(os.path.exists(self.local(TEXT) + ".gunzip~"))
-        self.assertNotIn(self.read_local(TEXT), (content(TEXT, 3), content(TEXT, 4)), "the encoded answer")
+        self.server.set_rule("vanto/" + TEXT, gzip=True, chunked=True, slow=0.1, times=1)
+        self.start_run()
+        deadline = time.monotonic() + 90
+        while not (os.path.exists(self.local(BACKUPS[TEXT])) and os.path.exists(self.local(TEXT))
+                   and os.path.getsize(self.local(TEXT)) >= 65536):
+            self.assertLess(time.monotonic(), deadline, "the slow gzip answer never started")
+            time.sleep(0.05)
+        self.stop_all()
+        partial = self.read_local(TEXT)
+        self.assertNotIn(partial, (content(TEXT, 3), content(TEXT, 4)), "killed during the decode")
+        self.assertTrue(content(TEXT, 4).startswith(partial[:65536]), "decoded while it arrived, not encoded")
         self.assertEqual(self.read_local(BACKUPS[TEXT]), content(TEXT, 3))
         self.assert_nothing_lost("during a gzip decode")
         self.run_failing(TEXT, "a kill during a gzip decode", gzip=True, chunked=True, reset_after=0)
