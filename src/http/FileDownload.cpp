@@ -11,7 +11,6 @@
 #include "http/DownloadBackup.h"
 #include "http/DownloadErrorRow.h"
 #include "http/DownloadLog.h"
-#include "http/DurableFile.h"
 #include "http/InternetError.h"
 #include "http/LocalFileSink.h"
 #include "http/PacedReader.h"
@@ -48,10 +47,11 @@ class CResponseReader : public ITransferReader {
   CHttpRequest& m_request;
 };
 
-// A file downloaded where none was is written beside its place and moved
-// there in one step only when it is complete, so an interrupted download
-// leaves nothing at the path: a system file, fetched only while it is
-// missing, is never kept half written. Whatever is left at the end goes.
+// The new content of a file is written beside its place and put there in
+// one step only when it is complete, flushed and dated: an interrupted
+// download leaves the old file, or for a file that was not there (a system
+// file, fetched only while it is missing) nothing, at the path, never a
+// half-written one. Whatever is left at the end goes.
 class CPartFile {
  public:
   explicit CPartFile(std::string path) : m_strPath(std::move(path)) {}
@@ -64,9 +64,9 @@ class CPartFile {
   CPartFile& operator=(const CPartFile&) = delete;
 
   const std::string& Path() const { return m_strPath; }
-  // false with the system's error; the file then goes with this object.
-  bool MoveTo(const std::string& localPath) {
-    if (!ReplaceFileDurably(m_strPath, localPath)) return false;
+  // false (reported by the backup rules); the file then goes with this object.
+  bool PutInPlace(CDownloadBackup& backup) {
+    if (!backup.PutInPlace(m_strPath)) return false;
     m_strPath.clear();
     return true;
   }
@@ -207,11 +207,10 @@ class CFileDownload {
       }
     }
     const bool gzip = m_item.m_nGzipFlag == 1;
-    const bool fresh = !m_backup.HasOldFile();
-    CPartFile part(fresh ? local + ".part~" : std::string());
-    const std::string& writePath = fresh ? part.Path() : local;
+    CPartFile part(local + ".part~");
+    const std::string& writePath = part.Path();
     LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
-    filePlan.path = writePath;
+    filePlan.writePath = writePath;
     CLocalFileSink sink(filePlan, m_caller.nRequestStopFlag, m_nProgressFlag ? &m_caller.display : nullptr);
     if (!sink.Open()) {
       const DWORD error = ::GetLastError();
@@ -255,13 +254,7 @@ class CFileDownload {
         LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
       }
     }
-    if (fresh && !part.MoveTo(local)) {
-      const DWORD error = ::GetLastError();
-      LogIfOpen(LOG_ERROR, "%sMove Down File Fail(%s -> %s), ErrCode = %d", kPrefix, writePath.c_str(), local.c_str(),
-                static_cast<int>(error));
-      AddDownloadErrorRow(m_caller, "로컬 파일 열기 실패(%s). : %s", local, error);
-      return DOWNLOAD_LOCAL_WRITE;
-    }
+    if (!part.PutInPlace(m_backup)) return DOWNLOAD_LOCAL_WRITE;
     if (dateRc < 0) return DOWNLOAD_SET_DATE;  // the new file stays, with the wrong time
 
     m_backup.DeleteBackup();

@@ -20,7 +20,7 @@ CLocalFileSink::CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRun
       m_progress(bar, m_plan.chunked, m_plan.serverSize, clock) {}
 
 bool CLocalFileSink::Open() {
-  m_file.reset(std::fopen(m_plan.path.c_str(), "wb"));
+  m_file.reset(std::fopen(m_plan.WritePath().c_str(), "wb"));
   if (!m_file) return false;
   // Blocks reach the disk a read at a time: one system call per 64 KiB
   // instead of one per block. A write the disk refuses still fails the
@@ -77,7 +77,7 @@ int CLocalFileSink::CheckClosedFile(bool gzip) {
   if (gzip) {
     uint64_t decoded = 0;
     const int64_t bound = DecodedSizeBound(m_plan.chunked ? 0 : m_plan.serverSize, m_nTotal, m_plan.bounds);
-    if (!UnCompressGzipFile(path, decoded, static_cast<uint64_t>(bound))) {
+    if (!UnCompressGzipFile(m_plan.WritePath(), decoded, static_cast<uint64_t>(bound), path)) {
       LogIfOpen(LOG_ERROR, "%sUnCompressGzipFile(%s) Failed.", kPrefix, path.c_str());
       return DOWNLOAD_GZIP_OR_EXCEPTION;
     }
@@ -109,7 +109,7 @@ int CLocalFileSink::CheckClosedFile(bool gzip) {
 int CLocalFileSink::CheckDigest() const {
   const std::string& path = m_plan.path;
   std::string actual;
-  if (!Sha256OfFile(path, actual)) {
+  if (!Sha256OfFile(m_plan.WritePath(), actual)) {
     LogIfOpen(LOG_ERROR, "%sDown File SHA-256 Read Fail(%s)", kPrefix, path.c_str());
     return DOWNLOAD_HASH_MISMATCH;
   }
