@@ -59,11 +59,17 @@ bool CDownloadBackup::SecureOldFile() {
   return false;
 }
 
-bool CDownloadBackup::PutInPlace(const std::string& partPath) {
-  // A read-only old file is replaced like any other.
-  if (m_old == OldFile::AtItsPath) ClearReadOnlyProperty(m_strLocalPath);
+bool CDownloadBackup::PutInPlace(const std::string& partPath, bool keepOldFile) {
+  bool copyKept = false;
+  if (m_old == OldFile::AtItsPath) {
+    // A read-only old file is replaced like any other.
+    ClearReadOnlyProperty(m_strLocalPath);
+    // A copy, so that the old file stays at its path until the one move.
+    if (keepOldFile) copyKept = ::CopyFileA(m_strLocalPath.c_str(), m_strBackupPath.c_str(), TRUE) != FALSE;
+  }
   if (ReplaceFileDurably(partPath, m_strLocalPath)) return true;
   const DWORD error = ::GetLastError();
+  if (copyKept) ::DeleteFileA(m_strBackupPath.c_str());
   if (m_old == OldFile::AtItsPath && IsHeldOpenError(error)) return PutInPlaceAroundHeldFile(partPath, error);
   LogIfOpen(LOG_ERROR, "%sMove Down File Fail(%s -> %s), ErrCode = %d", kPrefix, partPath.c_str(),
             m_strLocalPath.c_str(), static_cast<int>(error));

@@ -52,11 +52,13 @@ class CDownloadBackup {
 
   // The complete new file at partPath takes the local path's place. One
   // replacing move; for an old file held open the two steps through the
-  // backup path (logged). false with the system's error when the new file
-  // could not take the place: the old file is at its path again (or, when
-  // it could not be moved back, at the backup path, reported), and an old
-  // file that could not be renamed is reported as not secured.
-  bool PutInPlace(const std::string& partPath);
+  // backup path (logged). keepOldFile: the old file stays as the backup (a
+  // new file whose time could not be set is not current, and the next
+  // run's decision puts the old one back before it fetches again). false
+  // when the new file could not take the place (logged, shown): the old
+  // file is at its path again (or, when it could not be moved back, at the
+  // backup path, reported).
+  bool PutInPlace(const std::string& partPath, bool keepOldFile = false);
 
   // After a failure once the transfer began (a write, stop, no data, close,
   // gzip, size): row "백업 파일 복원 실패(backup path). : ...". Nothing to

@@ -65,8 +65,8 @@ class CPartFile {
 
   const std::string& Path() const { return m_strPath; }
   // false (reported by the backup rules); the file then goes with this object.
-  bool PutInPlace(CDownloadBackup& backup) {
-    if (!backup.PutInPlace(m_strPath)) return false;
+  bool PutInPlace(CDownloadBackup& backup, bool keepOldFile) {
+    if (!backup.PutInPlace(m_strPath, keepOldFile)) return false;
     m_strPath.clear();
     return true;
   }
@@ -254,8 +254,9 @@ class CFileDownload {
         LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
       }
     }
-    if (!part.PutInPlace(m_backup)) return DOWNLOAD_LOCAL_WRITE;
-    if (dateRc < 0) return DOWNLOAD_SET_DATE;  // the new file stays, with the wrong time
+    // With the wrong time the new file stays, and the old one as its backup.
+    if (!part.PutInPlace(m_backup, dateRc < 0)) return DOWNLOAD_LOCAL_WRITE;
+    if (dateRc < 0) return DOWNLOAD_SET_DATE;
 
     m_backup.DeleteBackup();
     return DOWNLOAD_OK;
