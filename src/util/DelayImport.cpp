@@ -16,20 +16,34 @@
 // returns with the caller's stack untouched, so the function returns
 // straight to the caller.
 #if defined(__x86_64__)
+// With unwind data (.seh_*), so that a stack walk during the resolver's
+// call (a debugger, a crash report) gets through it.
 __asm__(
     ".text\n"
     ".globl vanto_delay_trampoline\n"
+    ".def vanto_delay_trampoline; .scl 2; .type 32; .endef\n"
+    ".seh_proc vanto_delay_trampoline\n"
     "vanto_delay_trampoline:\n"
     "  pushq %rcx\n"
+    "  .seh_pushreg %rcx\n"
     "  pushq %rdx\n"
+    "  .seh_pushreg %rdx\n"
     "  pushq %r8\n"
+    "  .seh_pushreg %r8\n"
     "  pushq %r9\n"
+    "  .seh_pushreg %r9\n"
     // 32 bytes of shadow space, 64 for xmm0-3, 8 to align the stack to 16.
     "  subq $0x68, %rsp\n"
+    "  .seh_stackalloc 0x68\n"
     "  movdqa %xmm0, 0x20(%rsp)\n"
+    "  .seh_savexmm %xmm0, 0x20\n"
     "  movdqa %xmm1, 0x30(%rsp)\n"
+    "  .seh_savexmm %xmm1, 0x30\n"
     "  movdqa %xmm2, 0x40(%rsp)\n"
+    "  .seh_savexmm %xmm2, 0x40\n"
     "  movdqa %xmm3, 0x50(%rsp)\n"
+    "  .seh_savexmm %xmm3, 0x50\n"
+    "  .seh_endprologue\n"
     "  movq %rax, %rcx\n"
     "  call vanto_resolve_delay_import\n"
     "  movdqa 0x20(%rsp), %xmm0\n"
@@ -41,7 +55,8 @@ __asm__(
     "  popq %r8\n"
     "  popq %rdx\n"
     "  popq %rcx\n"
-    "  jmp *%rax\n");
+    "  jmp *%rax\n"
+    ".seh_endproc\n");
 #elif defined(__i386__)
 __asm__(
     ".text\n"

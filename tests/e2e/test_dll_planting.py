@@ -14,9 +14,10 @@ of the same kind (a system DLL outside KnownDLLs that the program uses)
 and Wine's start-up does not touch it. That VantoExe imports no zlib1.dll
 at all is checked from its import table (tests/imports).
 
-The i686 build still imports bcrypt.dll the plain way (its delay imports do
-not work yet, cmake/DelayImports.cmake), so there the DLL is planted in the
-target folder only."""
+Both builds, the shipped i686 one included, load bcrypt.dll (like version,
+wininet and gdiplus) at its first call from the system folder by full
+path; a build that imports it the plain way loads the copy beside the
+program at start and fails here."""
 import os
 import shutil
 import subprocess
@@ -53,14 +54,12 @@ class DllPlantingTest(vanto.PublishedCase):
         exe = self.install(ini=self.ini(OCX_FILE_REGISTRY_MODE=1))
         app = os.path.dirname(exe)
         planted = []
-        dll_folders = (self.target,) if harness.pe_machine(exe) == "i386" else (app, self.target)
         for folder in (app, self.target):
             os.makedirs(folder, exist_ok=True)
             shutil.copy2(harness.exe_path("vanto_recorder.exe"), os.path.join(folder, "regedit.exe"))
             planted.append(os.path.join(folder, "regedit.exe.rec"))
-            if folder in dll_folders:
-                shutil.copy2(harness.exe_path("planted_bcrypt.dll"), os.path.join(folder, "bcrypt.dll"))
-                planted.append(os.path.join(folder, "bcrypt.dll.calls"))
+            shutil.copy2(harness.exe_path("planted_bcrypt.dll"), os.path.join(folder, "bcrypt.dll"))
+            planted.append(os.path.join(folder, "bcrypt.dll.calls"))
 
         env = harness.env()
         env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";bcrypt=n,b"
