@@ -77,4 +77,7 @@ constexpr int CFG_NO_FIELD = -1;
   KEY(Int,   FILE_COMPARE_GMT_TIME,       1,                    "1",             39,    CFG_EVERYWHERE) \
   /* Local INI files only: never from the server configuration or the list.  */                 \
   /* The dump shows its key id (a line of its own, after FILE_COMPARE_GMT_TIME). */             \
-  KEY(Text,  PUBLISHER_KEY,               "",                   "",              CFG_NO_FIELD, CFG_INI)
+  KEY(Text,  PUBLISHER_KEY,               "",                   "",              CFG_NO_FIELD, CFG_INI) \
+  /* Connections for the entries' queries and downloads, 1 to kMaxParallelConnections; INI only,  \
+     and out of the dump: 1 keeps the log as it was. */                                        \
+  KEY(Int,   PARALLEL_CONNECTIONS,        1,                    "1",             CFG_NO_FIELD, CFG_INI)

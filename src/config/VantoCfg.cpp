@@ -19,6 +19,8 @@ int CVantoCfg::LoadConfigFromIniFile(const std::string& iniPath, const std::stri
   }
   if (OCX_FILE_REGISTRY_MODE < 0 || OCX_FILE_REGISTRY_MODE > 2) OCX_FILE_REGISTRY_MODE = 0;
   if (LAST_CHECK_DAY_INTERVAL < 0) LAST_CHECK_DAY_INTERVAL = 0;
+  if (PARALLEL_CONNECTIONS < 1) PARALLEL_CONNECTIONS = 1;
+  if (PARALLEL_CONNECTIONS > kMaxParallelConnections) PARALLEL_CONNECTIONS = kMaxParallelConnections;
   ApplyLastListFileRule(*this, true, std::time(nullptr));
   return 0;
 }

@@ -49,3 +49,6 @@ class CVantoCfg {
   std::string m_strOrgSvrPortNo;
   std::string m_strLastDownDate;
 };
+
+// The most connections PARALLEL_CONNECTIONS can ask for.
+constexpr int kMaxParallelConnections = 8;

@@ -17,3 +17,5 @@ std::string MakeBackupPath(const std::string& localPath) {
   const std::string extension = FindPathExtension(localPath);
   return localPath + (extension.empty() ? std::string(".backup") : extension);
 }
+
+std::string MakePartPath(const std::string& localPath) { return localPath + ".part~"; }

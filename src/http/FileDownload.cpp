@@ -7,6 +7,8 @@
 #include <new>
 #include <utility>
 
+#include "http/BackupPath.h"
+#include "http/BodyReadThread.h"
 #include "http/CertificateError.h"
 #include "http/DownloadBackup.h"
 #include "http/DownloadErrorRow.h"
@@ -26,27 +28,6 @@ namespace {
 const char* const kPrefix = kDownloadLogPrefix;
 const FrameLogStyle kStyle = {kDownloadLogPrefix, "Goto ReSendRequest1.", LOG_DEBUG, LOG_DEBUG, LOG_ERROR, true, false};
 const int kRetry = 1;  // internal: take the second attempt
-
-// The response body as the transfer loop reads it.
-class CResponseReader : public ITransferReader {
- public:
-  explicit CResponseReader(CHttpRequest& request) : m_request(request) {}
-  uint32_t Read(void* buffer, uint32_t capacity) override {
-    // The paced reads have come down to one block: the server may be slow.
-    // A read asks only for what has arrived, since a read for more waits
-    // until all of it came, and a server sending a byte now and then would
-    // hold it past the download's deadline.
-    if (capacity <= kTransferBlockSize) {
-      DWORD available = 0;
-      if (!m_request.QueryDataAvailable(available)) throw CInternetError(::GetLastError());
-      if (available > 0 && available < capacity) capacity = available;
-    }
-    return m_request.Read(buffer, capacity);
-  }
-
- private:
-  CHttpRequest& m_request;
-};
 
 // A file downloaded where none was is written beside its place and moved
 // there in one step only when it is complete, so an interrupted download
@@ -177,7 +158,7 @@ class CFileDownload {
     const SendOutcome sent = SendWithProxyAuth(*request, m_strEncoded, m_http.Proxy(), kStyle);
     if (sent.nResult < 0) return FailBeforeTransfer(sent.nResult);
     if (sent.nResult != FRAME_STATUS_OK) return last ? FailBeforeTransfer(DOWNLOAD_BAD_STATUS) : kRetry;
-    return Transfer(*request);
+    return Transfer(std::move(request));
   }
 
   // A failure before anything was written in this attempt: the old file
@@ -187,18 +168,15 @@ class CFileDownload {
     return code;
   }
 
-  int Transfer(CHttpRequest& request) {
+  int Transfer(std::unique_ptr<CHttpRequest> request) {
     const std::string& local = m_item.m_strLocalPath;
     CreateDirectoryPath(local);
-    if (!m_backup.SecureOldFile()) {
-      request.Close();
-      return DOWNLOAD_LOCAL_WRITE;
-    }
+    if (!m_backup.SecureOldFile()) return DOWNLOAD_LOCAL_WRITE;
 
     // The encoding decides how the answer is bounded, so it is known first.
     if (m_item.m_nGzipFlag == -1) {
       std::string encoding;
-      request.QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
+      request->QueryInfoText(HTTP_QUERY_CONTENT_ENCODING, encoding);
       if (::lstrcmpiA(encoding.c_str(), "gzip") == 0) {
         m_item.m_nGzipFlag = 1;
         LogIfOpen(LOG_DEBUG, "%sContent encoding GZIP.", kPrefix);
@@ -208,7 +186,7 @@ class CFileDownload {
     }
     const bool gzip = m_item.m_nGzipFlag == 1;
     const bool fresh = !m_backup.HasOldFile();
-    CPartFile part(fresh ? local + ".part~" : std::string());
+    CPartFile part(fresh ? MakePartPath(local) : std::string());
     const std::string& writePath = fresh ? part.Path() : local;
     LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
     filePlan.path = writePath;
@@ -217,26 +195,30 @@ class CFileDownload {
       const DWORD error = ::GetLastError();
       LogIfOpen(LOG_ERROR, "%sLocal File Open(%s) Fail", kPrefix, local.c_str());
       AddDownloadErrorRow(m_caller, "로컬 파일 열기 실패(%s). : %s", local, error);
-      request.Close();
+      request.reset();
       m_backup.RestoreAfterOpenFailure();
       return DOWNLOAD_LOCAL_WRITE;
     }
 
-    CResponseReader response(request);
-    CPacedReader reader(response);
+    // The body is read on a thread of its own, so that a stop ends the wait
+    // for a server that went silent.
+    CBodyReadThread body(std::move(request), m_http.KeepOpen(), m_caller.nRequestStopFlag,
+                         m_nProgressFlag ? &m_caller.display : nullptr);
+    CPacedReader reader(body);
     int64_t total = 0;
     int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan, gzip), total);
     if (rc == DOWNLOAD_OK) rc = sink.Close();
     if (rc != DOWNLOAD_OK) {
-      // The old file first: closing a request with body left unread can
-      // take long (the library may read the rest to keep the connection).
+      // The old file first; then the request goes without waiting: a read
+      // may still wait for the server, and closing a request with body left
+      // unread can take as long as the rest of the body.
       sink.Discard();
       m_backup.Restore();
-      request.Close();
+      body.Abandon();
       return rc;
     }
 
-    request.Close();
+    body.Finish().reset();
     LogIfOpen(LOG_DEBUG, "%sClose HTTP File Success", kPrefix);
 
     // Whatever the checks on the closed file find wrong, the old file comes back.

@@ -46,6 +46,15 @@ void CHttpContext::ReplaceShared(const char* agent, const char* prefix) {
     m_pHttpConnection = ConnectHttpServer(*m_pInetSession, m_cfg.SVR_IP_ADDR, m_cfg.SVR_PORT_NO, Timeouts(), prefix);
 }
 
+std::shared_ptr<void> CHttpContext::KeepOpen() const {
+  // The connection is closed before its session.
+  struct Both {
+    std::shared_ptr<CInetSession> session;
+    std::shared_ptr<CInetConnection> connection;
+  };
+  return std::make_shared<Both>(Both{m_pInetSession, m_pHttpConnection});
+}
+
 void CHttpContext::CloseShared() {
   m_pHttpConnection.reset();
   m_pInetSession.reset();

@@ -33,6 +33,9 @@ class CHttpContext {
 
   CInetSession* Session() const { return m_pInetSession.get(); }
   CInetConnection* Connection() const { return m_pHttpConnection.get(); }
+  // Keeps both open for a request that may outlive this context's use of
+  // them (a body still read after a stop).
+  std::shared_ptr<void> KeepOpen() const;
 
   // The user accepted a certificate error: later requests relax their checks.
   int m_nCertIgnoreFlag = 0;
@@ -43,6 +46,6 @@ class CHttpContext {
 
  private:
   const CVantoCfg& m_cfg;
-  std::unique_ptr<CInetSession> m_pInetSession;
-  std::unique_ptr<CInetConnection> m_pHttpConnection;
+  std::shared_ptr<CInetSession> m_pInetSession;
+  std::shared_ptr<CInetConnection> m_pHttpConnection;
 };

@@ -6,6 +6,17 @@ namespace {
 const DWORD_PTR kContext = 1;
 }
 
+void AllowConnectionsPerServer(unsigned long connections) {
+  for (DWORD option : {static_cast<DWORD>(INTERNET_OPTION_MAX_CONNS_PER_SERVER),
+                       static_cast<DWORD>(INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER)}) {
+    DWORD current = 0;
+    DWORD length = sizeof(current);
+    if (::InternetQueryOptionA(nullptr, option, &current, &length) && current >= connections) continue;
+    DWORD wanted = connections;
+    ::InternetSetOptionA(nullptr, option, &wanted, sizeof(wanted));
+  }
+}
+
 std::unique_ptr<CInetSession> CInetSession::Open(const std::string& agent) {
   HINTERNET handle = ::InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (!handle) return nullptr;

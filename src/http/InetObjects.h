@@ -16,6 +16,10 @@ struct InternetHandleTraits {
 };
 using UniqueHInternet = UniqueWinHandle<HINTERNET, InternetHandleTraits>;
 
+// Lets the process open up to connections to one server at once (the
+// library's default can be lower); never lowers it.
+void AllowConnectionsPerServer(unsigned long connections);
+
 class CInetSession {
  public:
   // Pre-configured access, no proxy name or bypass list, no flags; null on failure.

@@ -7,6 +7,7 @@ namespace {
 const uint32_t kFlagReload = 0x80000000;           // INTERNET_FLAG_RELOAD
 const uint32_t kFlagExistingConnect = 0x20000000;  // INTERNET_FLAG_EXISTING_CONNECT
 const uint32_t kFlagKeepConnection = 0x00400000;   // INTERNET_FLAG_KEEP_CONNECTION
+const uint32_t kFlagNoCacheWrite = 0x04000000;     // INTERNET_FLAG_NO_CACHE_WRITE
 const uint32_t kFlagSecure = 0x00800000;           // INTERNET_FLAG_SECURE
 const uint32_t kFlagIgnoreCertDate = 0x00002000;   // INTERNET_FLAG_IGNORE_CERT_DATE_INVALID
 const uint32_t kFlagIgnoreCertCn = 0x00001000;     // INTERNET_FLAG_IGNORE_CERT_CN_INVALID
@@ -23,7 +24,9 @@ bool IsCertificateIgnored(int16_t svrHttps, int certIgnoreFlag) {
 }
 
 uint32_t ComputeRequestFlags(int16_t svrHttps, int certIgnoreFlag) {
-  uint32_t flags = kFlagReload | kFlagExistingConnect | kFlagKeepConnection;
+  // No cache write: every answer would otherwise be stored a second time in
+  // the user's WinINet cache, which only grows and slows later requests.
+  uint32_t flags = kFlagReload | kFlagExistingConnect | kFlagKeepConnection | kFlagNoCacheWrite;
   if (svrHttps <= 0) return flags;
   flags |= kFlagSecure;
   if (IsCertificateIgnored(svrHttps, certIgnoreFlag)) flags |= kFlagIgnoreCertDate | kFlagIgnoreCertCn;

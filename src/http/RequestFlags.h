@@ -6,7 +6,8 @@
 // Certificate checks are relaxed for SVR_HTTPS 1, or for any HTTPS once
 // the user accepted a certificate error.
 bool IsCertificateIgnored(int16_t svrHttps, int certIgnoreFlag);
-// Reload, existing connection, keep-alive; secure and relaxations as needed.
+// Reload, no cache write, existing connection, keep-alive; secure and
+// relaxations as needed.
 uint32_t ComputeRequestFlags(int16_t svrHttps, int certIgnoreFlag);
 // The security flags set on a request whose certificate checks are relaxed.
 uint32_t CertificateIgnoreSecurityFlags();

@@ -18,7 +18,14 @@ int RunTransferLoop(ITransferReader& reader, ITransferSink& sink, const Transfer
       const int64_t blocksLeft = (plan.stopAtSize - total + kTransferBlockSize - 1) / kTransferBlockSize;
       if (blocksLeft * kTransferBlockSize < capacity) capacity = static_cast<uint32_t>(blocksLeft * kTransferBlockSize);
     }
-    const uint32_t read = reader.Read(buffer.data(), capacity);
+    uint32_t read = 0;
+    try {
+      read = reader.Read(buffer.data(), capacity);
+    } catch (const CTransferStopped& stopped) {
+      LogIfOpen(LOG_DEBUG, "%sIt's Time To Stop, m_nRequestStopFlag = %d", kDownloadLogPrefix,
+                static_cast<int>(stopped.StopFlag()));
+      return DOWNLOAD_STOPPED;
+    }
     if (read == 0) {
       if (firstRead) {
         LogIfOpen(LOG_ERROR, "%spHttpFile->Read(pBuf, sizeof(pBuf)) => No data.", kDownloadLogPrefix);

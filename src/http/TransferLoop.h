@@ -11,12 +11,22 @@ constexpr uint32_t kTransferReadSize = 65536;
 // so the per-block work (write, stop check, bar) keeps its pace.
 constexpr uint32_t kTransferBlockSize = 4096;
 
+// A reader gave up waiting for bytes because the user asked to stop.
+class CTransferStopped {
+ public:
+  explicit CTransferStopped(int32_t stopFlag) : m_nStopFlag(stopFlag) {}
+  int32_t StopFlag() const { return m_nStopFlag; }
+
+ private:
+  int32_t m_nStopFlag;
+};
+
 // Where the bytes come from (the HTTP response).
 class ITransferReader {
  public:
   virtual ~ITransferReader() = default;
   // Up to capacity bytes; 0 at the end of the data. Transport errors are
-  // thrown and pass through the loop.
+  // thrown and pass through the loop; CTransferStopped ends it as a stop.
   virtual uint32_t Read(void* buffer, uint32_t capacity) = 0;
 };
 
@@ -43,5 +53,6 @@ struct TransferPlan {
 };
 
 // DOWNLOAD_OK; DOWNLOAD_NO_DATA when the very first read gave nothing (logged);
-// or the code a block ended the transfer with. total: bytes handed on.
+// DOWNLOAD_STOPPED when a read gave up for a stop (logged as a block's stop
+// is); or the code a block ended the transfer with. total: bytes handed on.
 int RunTransferLoop(ITransferReader& reader, ITransferSink& sink, const TransferPlan& plan, int64_t& total);

@@ -34,6 +34,27 @@ CPublishedPaths ReadPublishedPaths(const std::string& listPath, const ListEntryR
 }  // namespace
 
 namespace {
+// The entries the reading will ask the server about (no size or no time in
+// the list, not refused), as the reading prepares them: the server paths in
+// order.
+std::vector<std::string> EntriesToAsk(const std::string& listPath, const ListEntryRules& rules, bool requireDigest) {
+  std::vector<std::string> paths;
+  CListFileScanner scanner;
+  if (!scanner.Open(listPath)) return paths;
+  ListPiece piece;
+  while (scanner.ReadPiece(piece)) {
+    FileItem item;
+    const ListLineOutcome outcome = PrepareListEntry(piece.text, item, rules);
+    if (outcome == ListLineOutcome::Skipped || outcome == ListLineOutcome::Excluded ||
+        outcome == ListLineOutcome::NoServerPath || item.m_nFileType == FILE_KIND_DEL)
+      continue;
+    if (requireDigest && item.m_strSha256.empty()) continue;  // refused before any question
+    if (item.m_strFileSize.empty() || item.m_strModifyTime.empty()) paths.push_back(item.m_strFilePath);
+  }
+  scanner.Close();
+  return paths;
+}
+
 int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadContext& context) {
   IRunDisplay* display = context.display;
   Log(LOG_INFO, "-------------------------------------------------------------------------------------- Download List : S");
@@ -66,6 +87,8 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
   }
   if (g_pMyLog) g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> fopen(%s) Success", listPath.c_str());
   const CPublishedPaths published = ReadPublishedPaths(listPath, rules);
+  if (context.announceQueries && context.queryServerFileInfo)
+    context.announceQueries(EntriesToAsk(listPath, rules, context.requireDigest));
 
   int count = 0;
   int lineCounter = 0;
@@ -132,19 +155,19 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
 
     bool accept = false;
     if (!item->m_strFileSize.empty() && !item->m_strModifyTime.empty()) {
-      if (CheckDownloadAndSettleBackup(*item, cfg) == 1) {
+      if (CheckDownloadAndSettleBackup(*item, cfg, context.folderListings) == 1) {
         if (g_pMyLog)
           g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(2) Line : %s", piece.text.c_str());
         accept = true;
       }
     } else if (!context.queryServerFileInfo || context.queryServerFileInfo(*item) != 0) {
-      SettleInterruptedDownload(*item, false);  // unknown: the old file is the one to have
+      SettleInterruptedDownload(*item, false, context.folderListings);  // unknown: the old file is the one to have
       if (g_pMyLog)
         g_pMyLog->Log(LOG_DEBUG,
                       "CVantoExeDlg::GetFileListFromListFile> Can't Get Server File(%s) Info, So Add To Download File List",
                       item->m_strFilePath.c_str());
       accept = true;
-    } else if (CheckDownloadAndSettleBackup(*item, cfg) == 1) {
+    } else if (CheckDownloadAndSettleBackup(*item, cfg, context.folderListings) == 1) {
       if (g_pMyLog)
         g_pMyLog->Log(LOG_DEBUG, "CVantoExeDlg::GetFileListFileFromFile> Update Check(1) Line : %s", piece.text.c_str());
       accept = true;

@@ -3,6 +3,7 @@
 // decision per entry.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "list/FileItemLists.h"
 #include "list/LocalPathResolver.h"
@@ -16,12 +17,21 @@ class IRunDisplay;
 using ServerFileInfoQuery = std::function<int(FileItem& item)>;
 
 // What the application holds beside the configuration.
+class CFolderListings;
+
 struct ListReadContext {
   SpecialDirMap specialDirs;
   std::string systemDir;   // m_strSystemDir
   std::string windowsDir;  // m_strWindowsDir
   IRunDisplay* display = nullptr;
   ServerFileInfoQuery queryServerFileInfo;
+  // Answers the decision's questions about names that do not exist; null:
+  // every question goes to the file system.
+  CFolderListings* folderListings = nullptr;
+  // Told before the first entry, when set: the server paths of the entries
+  // queryServerFileInfo will be asked about, in list order (a parallel run
+  // fetches their answers ahead).
+  std::function<void(std::vector<std::string>)> announceQueries;
   // Work an earlier run left undone: such an entry is taken on even when
   // its file is current, so that its handler gets it.
   std::function<bool(const FileItem& item)> isPendingWork;

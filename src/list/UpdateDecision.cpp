@@ -7,6 +7,8 @@
 #include <ctime>
 
 #include "http/DownloadBackup.h"
+#include "list/EntryNames.h"
+#include "list/FolderListings.h"
 #include "util/MyLog.h"
 
 namespace {
@@ -49,9 +51,15 @@ long long LeadingNumber(const std::string& text) {
 void Log(int level, const char* format, const char* path) {
   if (g_pMyLog) g_pMyLog->Log(level, format, path);
 }
+
+// Whether path is proven missing without asking the file system.
+bool KnownAbsent(CFolderListings* listings, const std::string& path) {
+  return listings && listings->IsKnownAbsent(path);
+}
 }  // namespace
 
-int IsFileDifferent(const FileItem& item, const std::string& localPath, int sizeFlag, const CVantoCfg& cfg) {
+int IsFileDifferent(const FileItem& item, const std::string& localPath, int sizeFlag, const CVantoCfg& cfg,
+                    CFolderListings* listings) {
   const bool gmtVariant = cfg.FILE_COMPARE_GMT_TIME != 0;
   const char* serverPath = item.m_strFilePath.c_str();
   const char* localArg = localPath.c_str();
@@ -65,7 +73,8 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
   }
 
   if (item.m_nSysFileFlag == 1) {
-    if (::GetFileAttributesA(item.m_strLocalPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (!KnownAbsent(listings, item.m_strLocalPath) &&
+        ::GetFileAttributesA(item.m_strLocalPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
       Log(LOG_INFO, "CVantoExeDlg::IsFileDifferent> '%s' >> A system file that already exists locally.", localArg);
       return 0;
     }
@@ -82,6 +91,7 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
     return 1;
   }
 
+  if (KnownAbsent(listings, localPath)) return 1;  // as the file system says "not found"
   WIN32_FILE_ATTRIBUTE_DATA status;
   if (!::GetFileAttributesExA(localPath.c_str(), GetFileExInfoStandard, &status)) {
     const DWORD error = ::GetLastError();
@@ -149,15 +159,24 @@ int IsFileDifferent(const FileItem& item, const std::string& localPath, int size
   return 1;
 }
 
-int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg) {
-  const int different = IsFileDifferent(item, item.m_strLocalPath, 1, cfg);
-  SettleInterruptedDownload(item, different == 0);
+int CheckDownloadAndSettleBackup(const FileItem& item, const CVantoCfg& cfg, CFolderListings* listings) {
+  const int different = IsFileDifferent(item, item.m_strLocalPath, 1, cfg, listings);
+  SettleInterruptedDownload(item, different == 0, listings);
   return different;
 }
 
-void SettleInterruptedDownload(const FileItem& item, bool current) {
+void SettleInterruptedDownload(const FileItem& item, bool current, CFolderListings* listings) {
   if (item.m_nFileType == FILE_KIND_DEL || item.m_nSysFileFlag == 1) return;
+  if (KnownAbsent(listings, EntryBackupPath(item))) return;
   SettleLeftoverBackup(item.m_strLocalPath, item.m_strBackupPath, current, "CVantoExeDlg::IsFileToDownload> ");
+  ForgetDownloadNames(item, listings);
+}
+
+void ForgetDownloadNames(const FileItem& item, CFolderListings* listings) {
+  if (!listings) return;
+  listings->Forget(item.m_strLocalPath);
+  listings->Forget(EntryBackupPath(item));
+  listings->Forget(EntryPartPath(item));
 }
 
 int IsListFileDifferent(const FileItem& listItem, const CVantoCfg& cfg) {

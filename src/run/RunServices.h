@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "list/FileItem.h"
+#include "run/EntryServices.h"
 #include "run/PendingWork.h"
 
 // FetchSmallFile's codes beside those of the request frame.
@@ -19,21 +21,20 @@ enum SmallFetchResult : int {
   FETCH_TRANSPORT = -6,   // internet error, errCode/errText set
 };
 
-class IRunServices {
+// The entries' server query, decision and download (IEntryServices) on the
+// dialog's thread, and everything else of a run.
+class IRunServices : public IEntryServices {
  public:
-  virtual ~IRunServices() = default;
 
   // File information with its own certificate prompt (used for the list
   // file): fills time, size, chunked and gzip state of the item; 0 or negative.
   virtual int GetServerFileInfo(FileItem& item) = 0;
-  // The bare query for one URL; the caller shows the certificate prompt.
-  virtual int QueryServerFileInfo(const std::string& url, std::string& modifyTime, std::string& fileSize,
-                                  int32_t& chunkedFlag, int32_t& gzipFlag, int& errCode,
-                                  std::string& errText) = 0;
-  // Fetches one file (backup and restore included); 0 or a negative code.
-  virtual int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
-                                        std::string& errText) = 0;
   virtual bool IsCertificateError(int errCode) = 0;
+  // A lane for a parallel run: a session and connection of its own to the
+  // run's server, with the shared one's agent, proxy and time-outs; its
+  // downloads stop on stopFlag. null when none can be opened (the run then
+  // asks one question at a time).
+  virtual std::unique_ptr<IEntryLane> OpenEntryLane(const int32_t& /*stopFlag*/) { return nullptr; }
 
   // Reads the downloaded list file into the lists; entries on the download
   // list, or negative when the file cannot be read. An entry the pending
@@ -41,8 +42,6 @@ class IRunServices {
   // requireDigest: entries without a SHA-256 (field 7) are refused (row and
   // log line, on no list) and counted in refusedEntries.
   virtual int GetFileListFromListFile(const CPendingWork& pending, bool requireDigest, int& refusedEntries) = 0;
-  // 1 fetch, 0 current; settles a leftover backup of the entry's file.
-  virtual int CheckDownloadAndSettleBackup(const FileItem& item) = 0;
   // 1 the server's list differs from the one last processed, 0 same.
   virtual int IsListFileDifferent(const FileItem& listItem) = 0;
   virtual int CopyServerListFileToLocalListFile(const FileItem& listItem) = 0;

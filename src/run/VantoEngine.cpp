@@ -1,15 +1,28 @@
 #include "run/VantoEngine.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
+#include <set>
+#include <utility>
 
 #include "config/VantoCfg.h"
+#include "run/EntryLanePool.h"
+#include "run/EntryServices.h"
+#include "run/HeldDisplay.h"
 #include "run/PublisherSignature.h"
 #include "run/RunDialog.h"
 #include "run/RunServices.h"
 #include "http/CertificateRetry.h"
+#include "list/EntryNames.h"
 #include "run/RunTexts.h"
+#include "util/Cp949Case.h"
 #include "util/MyLog.h"
 #include "util/VantoResult.h"
 
@@ -366,15 +379,34 @@ int CVantoEngine::DownloadFilesInListFromServer() {
   const std::string step = std::string(BPDownloadFlag() == 1 ? "BP " : "") + "서버로 부터 파일 다운로드 중...";
   m_dialog.ShowStepMessage(step.c_str());
 
-  FileItemList& items = m_ctx.pLists->DownFileItemList;
-  const int total = static_cast<int>(items.size());
+  const int total = static_cast<int>(m_ctx.pLists->DownFileItemList.size());
   m_dialog.SetProgressRange(IDC_PROGRESS_TOTAL, 0, total);
-  int result = 1;
   Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Total File Count = %d", total);
 
+  if (cfg.PARALLEL_CONNECTIONS > 1 && total > 1) {
+    std::vector<std::unique_ptr<IEntryLane>> lanes;
+    const int wanted = std::min(cfg.PARALLEL_CONNECTIONS, total);
+    for (int i = 0; i < wanted; ++i) {
+      std::unique_ptr<IEntryLane> lane = m_services.OpenEntryLane(m_nRequestStopFlag);
+      if (!lane) break;
+      lanes.push_back(std::move(lane));
+    }
+    // Without a lane of its own the run asks one question at a time.
+    if (!lanes.empty()) return DownloadEntriesOnLanes(total, std::move(lanes));
+  }
+  return DownloadEntriesInTurn(total);
+}
+
+
+int CVantoEngine::DownloadEntriesInTurn(int total) {
+  int result = 1;
   int index = 0;
+  const CallWithRetry retry = [this](const std::function<int()>& call, const int& errCode,
+                                     const std::string& errText, const char* retryLine) {
+    return WithCertificateRetry(call, errCode, errText, retryLine);
+  };
   try {
-    for (const std::unique_ptr<FileItem>& entry : items) {
+    for (const std::unique_ptr<FileItem>& entry : m_ctx.pLists->DownFileItemList) {
       FileItem& item = *entry;
       m_dialog.PumpWaitingMessages();
       if (item.m_nFileType == FILE_KIND_DEL) {
@@ -383,77 +415,11 @@ int CVantoEngine::DownloadFilesInListFromServer() {
             item.m_strLocalPath.c_str());
         continue;
       }
-      int known = 1;
       m_dialog.PumpWaitingMessages();
       ++index;
       m_dialog.SetProgressPos(IDC_PROGRESS_TOTAL, index);
-      const std::string name = DisplayNameOf(item.m_strFilePath);
       if (total != 0) m_dialog.SetStaticText(IDC_STATIC_TOTAL, FormatTotalLine(index, total));
-
-      const bool askServer = item.m_nChunkedFlag == 0
-                                 ? (item.m_strFileSize.empty() || item.m_strModifyTime.empty())
-                                 : item.m_strModifyTime.empty();
-      if (askServer) {
-        known = 0;
-        const std::string url = BuildFileUrl(cfg.DOWNLOAD_BASE_URL, item.m_strFilePath);
-        Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> URL = %s", url.c_str());
-        Log(LOG_INFO, "CVantoExeDlg::DownloadOneFileFromServer> Try to GetServerFileInfo()");
-        std::string time, size;
-        int errCode = 0;
-        std::string errText;
-        const int q = WithCertificateRetry(
-            [&] {
-              return m_services.QueryServerFileInfo(url, time, size, item.m_nChunkedFlag, item.m_nGzipFlag, errCode,
-                                                    errText);
-            },
-            errCode, errText, "CVantoExeDlg::DownloadOneFileFromServer> Retry GetServerFileInfo()");
-        if (q == 0) {
-          known = 1;
-          item.m_strModifyTime = time;
-          if (item.m_nChunkedFlag == 0) {
-            item.m_strFileSize = size;
-            Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = %s",
-                item.m_strModifyTime.c_str(), item.m_strFileSize.c_str());
-          } else {
-            Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = unknown",
-                item.m_strModifyTime.c_str());
-          }
-        } else {
-          item.m_nDownFlag = 0;
-          Log(LOG_ERROR, "CVantoExeDlg::DownloadOneFileFromServer> GetServerFileInfo() Fail, RetVal = %d", q);
-          char text[4096];
-          std::snprintf(text, sizeof(text), "%s 파일 버전 정보 추출 실패(에러코드 : %d)", item.m_strFilePath.c_str(), q);
-          m_strMsg = text;
-          ErrorRow(m_strMsg);
-        }
-      }
-
-      const std::string sizeText = item.m_nChunkedFlag != 0 ? std::string("unknown")
-                                                            : FormatSizeWithCommas(item.m_strFileSize);
-      m_dialog.SetStaticText(IDC_STATIC_FILE, name + " (크기 : " + sizeText + ")");
-
-      if (known == 0) {
-        if (item.m_nPassFlag == 0) result = 0;
-      } else if (m_services.CheckDownloadAndSettleBackup(item) != 1) {
-        item.m_nDownFlag = 1;
-      } else {
-        Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
-        int errCode = 0;
-        std::string errText;
-        const int d = WithCertificateRetry(
-            [&] { return m_services.DownloadOneFileFromServer(item, 1, 1, errCode, errText); }, errCode, errText,
-            "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
-        if (d >= 0) {
-          item.m_nDownFlag = 1;
-        } else {
-          item.m_nDownFlag = 0;
-          Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = %d",
-              d);
-          m_strMsg = BuildDownloadFailureText(item.m_strFilePath, d);
-          ErrorRow(m_strMsg);
-          if (item.m_nPassFlag == 0) result = 0;
-        }
-      }
+      if (WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry) == 0) result = 0;
 
       if (m_nRequestStopFlag != 0) {
         Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> m_nRequestStopFlag = %d", m_nRequestStopFlag);
@@ -467,6 +433,255 @@ int CVantoEngine::DownloadFilesInListFromServer() {
     ErrorRow(m_strMsg);
     return -2;
   }
+  return result;
+}
+
+int CVantoEngine::WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisplay& display, std::string& message,
+                              const CallWithRetry& retry) {
+  const CVantoCfg& cfg = *m_ctx.pCfg;
+  int result = 1;
+  int known = 1;
+  const std::string name = DisplayNameOf(item.m_strFilePath);
+  const bool askServer = item.m_nChunkedFlag == 0 ? (item.m_strFileSize.empty() || item.m_strModifyTime.empty())
+                                                  : item.m_strModifyTime.empty();
+  if (askServer) {
+    known = 0;
+    const std::string url = BuildFileUrl(cfg.DOWNLOAD_BASE_URL, item.m_strFilePath);
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> URL = %s", url.c_str());
+    Log(LOG_INFO, "CVantoExeDlg::DownloadOneFileFromServer> Try to GetServerFileInfo()");
+    std::string time, size;
+    int errCode = 0;
+    std::string errText;
+    auto query = [&] {
+      return services.QueryServerFileInfo(url, time, size, item.m_nChunkedFlag, item.m_nGzipFlag, errCode, errText);
+    };
+    const int q = retry(query, errCode, errText, "CVantoExeDlg::DownloadOneFileFromServer> Retry GetServerFileInfo()");
+    if (q == 0) {
+      known = 1;
+      item.m_strModifyTime = time;
+      if (item.m_nChunkedFlag == 0) {
+        item.m_strFileSize = size;
+        Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = %s",
+            item.m_strModifyTime.c_str(), item.m_strFileSize.c_str());
+      } else {
+        Log(LOG_DEBUG, "CVantoExeDlg::DownloadOneFileFromServer> Server File ModifyTime = %s, FileSize = unknown",
+            item.m_strModifyTime.c_str());
+      }
+    } else {
+      item.m_nDownFlag = 0;
+      Log(LOG_ERROR, "CVantoExeDlg::DownloadOneFileFromServer> GetServerFileInfo() Fail, RetVal = %d", q);
+      char text[4096];
+      std::snprintf(text, sizeof(text), "%s 파일 버전 정보 추출 실패(에러코드 : %d)", item.m_strFilePath.c_str(), q);
+      message = text;
+      display.AddListMessage(LIST_ROW_ERROR, message);
+    }
+  }
+
+  const std::string sizeText = item.m_nChunkedFlag != 0 ? std::string("unknown")
+                                                        : FormatSizeWithCommas(item.m_strFileSize);
+  display.SetStaticText(IDC_STATIC_FILE, name + " (크기 : " + sizeText + ")");
+
+  if (known == 0) {
+    if (item.m_nPassFlag == 0) result = 0;
+  } else if (services.CheckDownloadAndSettleBackup(item) != 1) {
+    item.m_nDownFlag = 1;
+  } else {
+    Log(LOG_INFO, "CVantoExeDlg::DownloadFilesInListFromServer> Try to DownloadOneFileFromServer()");
+    int errCode = 0;
+    std::string errText;
+    const int d = retry([&] { return services.DownloadOneFileFromServer(item, 1, 1, errCode, errText); }, errCode,
+                        errText, "CVantoExeDlg::DownloadFilesInListFromServer> Retry DownloadOneFileFromServer()");
+    if (d >= 0) {
+      item.m_nDownFlag = 1;
+    } else {
+      item.m_nDownFlag = 0;
+      Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> DownloadOneFileFromServer() Fail, RetVal = %d", d);
+      message = BuildDownloadFailureText(item.m_strFilePath, d);
+      display.AddListMessage(LIST_ROW_ERROR, message);
+      if (item.m_nPassFlag == 0) result = 0;
+    }
+  }
+  return result;
+}
+
+// One entry of a parallel run, from the dialog's thread to a lane and back.
+struct EntryJob {
+  FileItem* item = nullptr;
+  bool skipped = false;  // a delete entry: only its line
+  std::vector<std::string> keys;  // the names it writes (file, backup, partial file), upper-cased
+  int certIgnoreFlag = 0;          // as it was when the entry was handed on
+  std::atomic<bool> done{false};
+  int outcome = 1;
+  CMyLog::HeldLines lines;
+  std::vector<CHeldDisplay::Row> rows;
+  std::string message;
+  // A certificate question became due: where the entry stood then.
+  bool certificateDue = false;
+  size_t linesBeforeQuestion = 0;
+  int certErrCode = 0;
+  std::string certErrText;
+  const char* retryLine = nullptr;
+  // What the work threw.
+  bool threw = false;
+  std::string what;
+};
+
+
+void CVantoEngine::WorkOnLane(IEntryLane& lane, EntryJob& job) {
+  CHeldLogLines held;
+  CHeldDisplay display;
+  const int certIgnoreFlag = job.certIgnoreFlag;
+  const int16_t https = m_ctx.pCfg->SVR_HTTPS;
+  // The question cannot be asked here: the dialog's thread asks it when the
+  // entry's turn comes, and the entry is worked on once more there.
+  const CallWithRetry retry = [&](const std::function<int()>& call, const int& errCode, const std::string& errText,
+                                  const char* retryLine) {
+    const int result = call();
+    if (result < 0 && !job.certificateDue && https == 2 && certIgnoreFlag == 0 &&
+        m_services.IsCertificateError(errCode)) {
+      job.certificateDue = true;
+      job.linesBeforeQuestion = held.Count();
+      job.certErrCode = errCode;
+      job.certErrText = errText;
+      job.retryLine = retryLine;
+    }
+    return result;
+  };
+  try {
+    lane.BeginEntry(certIgnoreFlag, display, job.message);
+    job.outcome = WorkOnEntry(*job.item, lane, display, job.message, retry);
+  } catch (const std::exception& e) {
+    job.threw = true;
+    job.what = std::string(e.what()).substr(0, 512);
+  }
+  job.lines = held.Take();
+  job.rows = display.Rows();
+  job.done = true;
+}
+
+int CVantoEngine::ShowFinishedEntry(EntryJob& job, int& finished, int total) {
+  FileItem& item = *job.item;
+  if (job.skipped) {
+    Log(LOG_DEBUG,
+        "CVantoExeDlg::DownloadFilesInListFromServer> This is a file that needs to be deleted. So I skip. => %s",
+        item.m_strLocalPath.c_str());
+    return 1;
+  }
+  ++finished;
+  m_dialog.SetProgressPos(IDC_PROGRESS_TOTAL, finished);
+  if (total != 0) m_dialog.SetStaticText(IDC_STATIC_TOTAL, FormatTotalLine(finished, total));
+
+  if (job.certificateDue && !job.threw) {
+    // The entry's lines up to the question, then the question in list
+    // order; after yes the entry is worked on again here.
+    CMyLog::HeldLines before(job.lines.begin(), job.lines.begin() + static_cast<std::ptrdiff_t>(job.linesBeforeQuestion));
+    if (g_pMyLog) g_pMyLog->WriteHeld(before);
+    const CallWithRetry retry = [this](const std::function<int()>& call, const int& errCode,
+                                       const std::string& errText, const char* retryLine) {
+      return WithCertificateRetry(call, errCode, errText, retryLine);
+    };
+    if (*m_ctx.pCertIgnoreFlag == 1) return WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry);
+    // The lane's failure stands in for the first call; on yes the entry is
+    // worked on again here.
+    bool asked = false;
+    const int again = WithCertificateRetry(
+        [&] {
+          if (!asked) {
+            asked = true;
+            return -1;
+          }
+          return WorkOnEntry(item, m_services, m_dialog, m_strMsg, retry);
+        },
+        job.certErrCode, job.certErrText, job.retryLine);
+    if (again >= 0) return again;
+    CMyLog::HeldLines after(job.lines.begin() + static_cast<std::ptrdiff_t>(job.linesBeforeQuestion), job.lines.end());
+    if (g_pMyLog) g_pMyLog->WriteHeld(after);
+  } else if (g_pMyLog) {
+    g_pMyLog->WriteHeld(job.lines);
+  }
+  for (const CHeldDisplay::Row& row : job.rows) {
+    m_strMsg = row.second;
+    m_dialog.AddListMessage(row.first, row.second);
+  }
+  const std::string sizeText = item.m_nChunkedFlag != 0 ? std::string("unknown")
+                                                        : FormatSizeWithCommas(item.m_strFileSize);
+  m_dialog.SetStaticText(IDC_STATIC_FILE, DisplayNameOf(item.m_strFilePath) + " (크기 : " + sizeText + ")");
+  return job.outcome;
+}
+
+int CVantoEngine::DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<IEntryLane>> lanes) {
+  FileItemList& items = m_ctx.pLists->DownFileItemList;
+  // The entries from the first one not shown to the last one handed on, in
+  // list order; an entry's job (its held lines and rows) lives only as long
+  // as it is in this window, so a long list costs no more than the lanes do.
+  std::deque<std::unique_ptr<EntryJob>> window;
+  const auto makeJob = [](FileItem& item) {
+    auto job = std::make_unique<EntryJob>();
+    job->item = &item;
+    job->skipped = item.m_nFileType == FILE_KIND_DEL;
+    if (job->skipped) {
+      job->done = true;
+    } else {
+      job->keys = {UpperCp949(item.m_strLocalPath), UpperCp949(EntryBackupPath(item)),
+                   UpperCp949(EntryPartPath(item))};
+    }
+    return job;
+  };
+
+  int result = 1;
+  int finished = 0;
+  size_t given = 0;  // entries handed to the lanes (or skipped), in list order
+  size_t working = 0;
+  std::multiset<std::string> busy;  // the names the entries on the lanes write
+  bool stopped = false;
+  std::string broke;  // what an entry's work threw
+  {
+    CEntryLanePool pool(std::move(lanes));
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Parallel Connections = %d",
+        static_cast<int>(pool.Size()));
+    std::unique_ptr<EntryJob> next;  // the entry after the window, waiting for its turn
+    for (;;) {
+      m_dialog.PumpAllWaitingMessages();
+      if (m_nRequestStopFlag != 0) stopped = true;
+      // Hand on the next entries while lanes are free; an entry whose file
+      // (or backup) is in work waits for it, and so do the ones after it.
+      while (!stopped && broke.empty() && given < items.size() && working < pool.Size()) {
+        if (!next) next = makeJob(*items[given]);
+        EntryJob& job = *next;
+        if (!job.skipped) {
+          if (std::any_of(job.keys.begin(), job.keys.end(),
+                          [&busy](const std::string& key) { return busy.count(key) != 0; }))
+            break;
+          busy.insert(job.keys.begin(), job.keys.end());
+          ++working;
+          job.certIgnoreFlag = *m_ctx.pCertIgnoreFlag;
+          pool.Submit([this, &job](IEntryLane& lane) { WorkOnLane(lane, job); });
+        }
+        window.push_back(std::move(next));
+        ++given;
+      }
+      while (!window.empty() && window.front()->done) {
+        std::unique_ptr<EntryJob> job = std::move(window.front());
+        window.pop_front();
+        if (!job->skipped) {
+          --working;
+          for (const std::string& key : job->keys) busy.erase(busy.find(key));
+        }
+        if (ShowFinishedEntry(*job, finished, total) == 0) result = 0;
+        if (job->threw && broke.empty()) broke = job->what;
+      }
+      if (window.empty() && (stopped || !broke.empty() || given == items.size())) break;
+      pool.WaitForProgress(std::chrono::milliseconds(20));
+    }
+  }
+  if (!broke.empty()) {
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> Error : %s", broke.c_str());
+    m_strMsg = "프로그램 장애 : " + broke;
+    ErrorRow(m_strMsg);
+    return -2;
+  }
+  if (stopped)
+    Log(LOG_DEBUG, "CVantoExeDlg::DownloadFilesInListFromServer> m_nRequestStopFlag = %d", m_nRequestStopFlag);
   return result;
 }
 

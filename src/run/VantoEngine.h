@@ -5,7 +5,9 @@
 // the list file only through IRunServices.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "list/FileItem.h"
 #include "list/FileItemLists.h"
@@ -13,8 +15,12 @@
 #include "run/RunDialog.h"
 
 class CVantoCfg;
+class IEntryLane;
+class IEntryServices;
 class IRunDialog;
+class IRunDisplay;
 class IRunServices;
+struct EntryJob;
 
 // Application state the run reads and writes; the application owns it.
 struct VantoRunContext {
@@ -66,6 +72,25 @@ class CVantoEngine {
   // Repeats a failed call once when the user accepts a certificate error.
   int WithCertificateRetry(const std::function<int()>& call, const int& errCode, const std::string& errText,
                            const char* retryLine);
+  // A call with the certificate rule around it: WithCertificateRetry on the
+  // dialog's thread; on a lane the question is only noted as due.
+  using CallWithRetry = std::function<int(const std::function<int()>& call, const int& errCode,
+                                          const std::string& errText, const char* retryLine)>;
+  // The server query (when the list lacks time or size), the decision and
+  // the download of one entry, with their log lines and rows; 0 when the
+  // entry failed and it counts (not PASS), else 1.
+  int WorkOnEntry(FileItem& item, IEntryServices& services, IRunDisplay& display, std::string& message,
+                  const CallWithRetry& retry);
+  // The loop over the entries one at a time (PARALLEL_CONNECTIONS 1).
+  int DownloadEntriesInTurn(int total);
+  // The loop with the entries' work on lanes; rows, lines and bars on the
+  // dialog's thread, in list order.
+  int DownloadEntriesOnLanes(int total, std::vector<std::unique_ptr<IEntryLane>> lanes);
+  // A lane's work on one entry (worker thread).
+  void WorkOnLane(IEntryLane& lane, EntryJob& job);
+  // Shows a finished entry: its lines, rows and the bars; 0 when it failed
+  // and counts.
+  int ShowFinishedEntry(EntryJob& job, int& finished, int total);
   void ErrorRow(const std::string& text);
   bool HasApp() const { return m_ctx.pCfg && m_ctx.pLists && m_ctx.pListFileItem; }
   int32_t& BPDownloadFlag() { return *m_ctx.pBPDownloadFlag; }

@@ -1,5 +1,8 @@
 #include "run/VantoRunServices.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "config/VantoCfg.h"
 #include "handlers/CommandFiles.h"
 #include "handlers/FontFiles.h"
@@ -15,9 +18,12 @@
 #include "list/ListStamp.h"
 #include "list/UpdateDecision.h"
 #include "run/AcceptedListTime.h"
+#include "run/EntryCalls.h"
+#include "run/ListInfoPrefetch.h"
 #include "run/PendingWorkFile.h"
 #include "run/ServerFileInfoSeam.h"
 #include "run/VantoEngine.h"
+#include "run/VantoEntryLane.h"
 #include "util/LogIfOpen.h"
 #include "util/MyLog.h"
 
@@ -44,30 +50,17 @@ int CVantoRunServices::GetServerFileInfo(FileItem& item) {
 int CVantoRunServices::QueryServerFileInfo(const std::string& url, std::string& modifyTime, std::string& fileSize,
                                            int32_t& chunkedFlag, int32_t& gzipFlag, int& errCode,
                                            std::string& errText) {
-  ServerFileAnswer answer;
-  const int r = ::QueryServerFileInfo(m_http, url, m_http.m_nCertIgnoreFlag, answer);
-  chunkedFlag = answer.nChunkedFlag;
-  gzipFlag = answer.nGzipFlag;
-  errCode = answer.nErrCode;
-  errText = answer.strErrMsg;
-  if (r == 0) {
-    modifyTime = answer.strModifyTime;
-    fileSize = std::to_string(answer.nFileSize);
-  }
-  return r;
+  return QueryEntryFileInfo(m_http, url, modifyTime, fileSize, chunkedFlag, gzipFlag, errCode, errText);
 }
 
 int CVantoRunServices::DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                                  std::string& errText) {
-  ServerFileInfo info = ToServerInfo(item);
-  DownloadCaller caller{m_display, m_pEngine ? m_pEngine->m_nRequestStopFlag : m_nNoStop,
-                        m_pEngine ? m_pEngine->m_strMsg : m_strScratchMsg};
-  int32_t code = 0;
-  const int r = ::DownloadOneFileFromServer(m_http, caller, info, dateFlag, progressFlag, m_http.m_nCertIgnoreFlag,
-                                            code, errText);
-  errCode = code;
-  item.m_nGzipFlag = info.m_nGzipFlag;
-  return r;
+  DownloadCaller caller{m_display, StopFlag(), RunMessage()};
+  return DownloadEntryFile(m_http, caller, item, dateFlag, progressFlag, errCode, errText, m_pFolderListings.get());
+}
+
+std::unique_ptr<IEntryLane> CVantoRunServices::OpenEntryLane(const int32_t& stopFlag) {
+  return CVantoEntryLane::Open(m_http, stopFlag, m_pFolderListings.get());
 }
 
 bool CVantoRunServices::IsCertificateError(int errCode) { return ::IsCertificateError(errCode); }
@@ -85,11 +78,37 @@ int CVantoRunServices::GetFileListFromListFile(const CPendingWork& pending, bool
   context.windowsDir = m_strWindowsDir;
   context.display = &m_display;
   context.queryServerFileInfo = [this](FileItem& item) { return GetServerFileInfo(item); };
+  m_pFolderListings = std::make_unique<CFolderListings>();
+  context.folderListings = m_pFolderListings.get();
+  // A parallel run fetches the answers for the entries without size or
+  // time ahead, on lanes of their own; the reading takes them in order.
+  std::unique_ptr<CListInfoPrefetch> prefetch;
+  const CVantoCfg& cfg = m_http.Cfg();
+  if (cfg.PARALLEL_CONNECTIONS > 1) {
+    context.announceQueries = [this, &prefetch, &cfg](std::vector<std::string> paths) {
+      if (paths.size() < 2) return;
+      std::vector<std::unique_ptr<IEntryLane>> lanes;
+      const size_t wanted = std::min(static_cast<size_t>(cfg.PARALLEL_CONNECTIONS), paths.size());
+      while (lanes.size() < wanted) {
+        std::unique_ptr<IEntryLane> lane = OpenEntryLane(StopFlag());
+        if (!lane) break;
+        lanes.push_back(std::move(lane));
+      }
+      if (lanes.empty()) return;
+      prefetch = std::make_unique<CListInfoPrefetch>(std::move(lanes), m_display, StopFlag(), m_http.m_nCertIgnoreFlag);
+      prefetch->Announce(std::move(paths));
+    };
+    context.queryServerFileInfo = [this, &prefetch](FileItem& item) {
+      int result = 0;
+      if (prefetch && prefetch->Take(item, result)) return result;
+      return GetServerFileInfo(item);
+    };
+  }
   return ::GetFileListFromListFile(m_lists, m_http.Cfg(), context);
 }
 
 int CVantoRunServices::CheckDownloadAndSettleBackup(const FileItem& item) {
-  return ::CheckDownloadAndSettleBackup(item, m_http.Cfg());
+  return ::CheckDownloadAndSettleBackup(item, m_http.Cfg(), m_pFolderListings.get());
 }
 
 int CVantoRunServices::IsListFileDifferent(const FileItem& listItem) {
@@ -97,6 +116,7 @@ int CVantoRunServices::IsListFileDifferent(const FileItem& listItem) {
 }
 
 int CVantoRunServices::CopyServerListFileToLocalListFile(const FileItem& listItem) {
+  DropFolderListings();
   return ::CopyServerListFileToLocalListFile(listItem, m_http.Cfg());
 }
 
@@ -150,39 +170,50 @@ CComponentRegistration CVantoRunServices::Registration() {
 }
 
 int CVantoRunServices::HandleZipTypeFiles(int showFlag) {
+  DropFolderListings();
   return ::HandleZipTypeFiles(m_lists.ZipFileItemList, showFlag, m_display);
 }
 
 int CVantoRunServices::HandleRegisterTypeFilesByRegSvr32(bool fromRegList, int showFlag) {
+  DropFolderListings();
   const FileItemList& list = fromRegList ? m_lists.RegFileItemList : m_lists.DownFileItemList;
   return Registration().HandleRegisterTypeFilesByRegSvr32(list, showFlag);
 }
 
 int CVantoRunServices::HandleRegisterTypeFilesByRegAsm(int showFlag) {
+  DropFolderListings();
   return Registration().HandleRegisterTypeFilesByRegAsm(m_lists.RegAsmFileItemList, showFlag);
 }
 
 int CVantoRunServices::HandleZipRegTypeFiles(int showFlag) {
+  DropFolderListings();
   return Registration().HandleZipRegTypeFiles(m_lists.ZipRegFileItemList, showFlag);
 }
 
 const int32_t& CVantoRunServices::StopFlag() const { return m_pEngine ? m_pEngine->m_nRequestStopFlag : m_nNoStop; }
 
 void CVantoRunServices::UpdateRegisterKeyValue() {
+  DropFolderListings();
   // The run asks for it only while its first-start flag is set.
   ::UpdateRegisterKeyValue(1);
 }
 
 int CVantoRunServices::HandleExecuteTypeFiles() {
+  DropFolderListings();
   return ::HandleExecuteTypeFiles(m_lists.CmdFileItemList, m_display, StopFlag());
 }
 
 int CVantoRunServices::HandleRegistryTypeFiles() {
+  DropFolderListings();
   return ::HandleRegistryTypeFiles(m_lists.DownFileItemList, m_display, StopFlag(), m_strWindowsDir);
 }
 
-int CVantoRunServices::HandleDeleteTypeFiles() { return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display); }
+int CVantoRunServices::HandleDeleteTypeFiles() {
+  DropFolderListings();
+  return ::HandleDeleteTypeFiles(m_lists.DownFileItemList, m_display);
+}
 
 int CVantoRunServices::HandleFontTypeFiles() {
+  DropFolderListings();
   return CFontInstaller(m_display, m_strWindowsDir).HandleFontTypeFiles(m_lists.FntFileItemList);
 }

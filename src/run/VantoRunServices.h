@@ -1,10 +1,12 @@
 #pragma once
 // The run's services on this machine: the HTTP layer for the server, the
 // list reading, the update decision, the list stamp and the kind handlers.
+#include <memory>
 #include <string>
 
 #include "handlers/ComponentRegistration.h"
 #include "list/FileItemLists.h"
+#include "list/FolderListings.h"
 #include "run/RunServices.h"
 #include "handlers/WinRegistrationPlatform.h"
 #include "util/SpecialDirMap.h"
@@ -27,6 +29,7 @@ class CVantoRunServices : public IRunServices {
   int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
                                 std::string& errText) override;
   bool IsCertificateError(int errCode) override;
+  std::unique_ptr<IEntryLane> OpenEntryLane(const int32_t& stopFlag) override;
   int GetFileListFromListFile(const CPendingWork& pending, bool requireDigest, int& refusedEntries) override;
   int CheckDownloadAndSettleBackup(const FileItem& item) override;
   int IsListFileDifferent(const FileItem& listItem) override;
@@ -57,6 +60,8 @@ class CVantoRunServices : public IRunServices {
   // The run's message text: the engine's, or a scratch one without engine.
   std::string& RunMessage();
   CComponentRegistration Registration();
+  // The run's handlers change files the listings know nothing of.
+  void DropFolderListings() { m_pFolderListings.reset(); }
 
   CWinRegistrationPlatform m_registrationPlatform;
   CHttpContext& m_http;
@@ -69,4 +74,7 @@ class CVantoRunServices : public IRunServices {
   int32_t m_nNoStop = 0;
   const int32_t& StopFlag() const;
   std::string m_strScratchMsg;
+  // The folders of the entries, read once while the list is decided and
+  // fetched (from reading the list until the first handler).
+  std::unique_ptr<CFolderListings> m_pFolderListings;
 };

@@ -23,6 +23,8 @@
 CMyLog* g_pMyLog = nullptr;
 
 namespace {
+thread_local CMyLog::HeldLines* t_pHeldLines = nullptr;
+
 struct LevelEntry {
   int number;
   const char* name;
@@ -210,16 +212,34 @@ int16_t CMyLog::LogV(int level, const char* format, va_list args) {
   return 0;
 }
 
+void CMyLog::HoldThreadLines(HeldLines* held) { t_pHeldLines = held; }
+
+void CMyLog::WriteHeld(const HeldLines& lines) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  for (const HeldLine& line : lines) WriteLineAt(line.time, Now(), line.levelName, line.message.c_str());
+}
+
 int16_t CMyLog::WriteLine(int /*level*/, const char* levelName, const char* message) {
+  if (t_pHeldLines) {
+    HeldLine line{Now(), {}, message};
+    std::snprintf(line.levelName, sizeof(line.levelName), "%s", levelName);
+    t_pHeldLines->push_back(std::move(line));
+    return 0;
+  }
+  const LocalTime t = Now();
+  return WriteLineAt(t, t, levelName, message);
+}
+
+int16_t CMyLog::WriteLineAt(const LocalTime& t, const LocalTime& clock, const char* levelName,
+                            const char* message) {
   if (m_nFileOk == 0 || m_nInitialised == 0) return 0;
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   // Again under the lock: another thread may have just failed.
   if (m_nFileOk == 0 || m_nInitialised == 0) return 0;
-  const LocalTime t = Now();
-  if (m_nCurrentHour != t.hour) {
+  if (m_nCurrentHour != clock.hour) {
     DeleteOldLogs();
-    if (OpenNewFileAt(t) != 0) return -1;
-    m_nCurrentHour = t.hour;
+    if (OpenNewFileAt(clock) != 0) return -1;
+    m_nCurrentHour = clock.hour;
   }
   char head[96];
   std::snprintf(head, sizeof(head), "%04d/%02d/%02d=%02d:%02d:%02d.%03d [%-5s] ", t.year, t.month, t.day,

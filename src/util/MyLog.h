@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "util/LogTags.h"  // the frozen tags that open log lines: read before logging
 
@@ -50,11 +51,27 @@ class CMyLog {
   // Test seam: the clock the writer reads (local time, milliseconds).
   // Null restores the system clock.
   struct LocalTime { int year, month, day, hour, minute, second, millisecond; };
+
+  // Lines a thread holds back while it works on one entry of a parallel
+  // run, so that each entry's lines are written together and in list order.
+  struct HeldLine {
+    LocalTime time;  // when it was logged
+    char levelName[10];
+    std::string message;
+  };
+  using HeldLines = std::vector<HeldLine>;
+  // While held is set, the calling thread's lines (of any log) go there
+  // instead of the file; null writes them again.
+  static void HoldThreadLines(HeldLines* held);
+  // Writes held lines, each with the time it was logged at.
+  void WriteHeld(const HeldLines& lines);
   using ClockFn = LocalTime (*)();
   void SetClockForTest(ClockFn clock) { m_clock = clock; }
 
  private:
   LocalTime Now() const;
+  // The line's time goes into the line; the clock decides the file.
+  int16_t WriteLineAt(const LocalTime& t, const LocalTime& clock, const char* levelName, const char* message);
   int OpenNewFileAt(const LocalTime& now);
 
   std::string m_strFolder;
@@ -68,6 +85,24 @@ class CMyLog {
   int32_t m_nEncodeFlag = 1;
   std::recursive_mutex m_lock;
   ClockFn m_clock = nullptr;
+};
+
+// Holds the calling thread's log lines for as long as it lives.
+class CHeldLogLines {
+ public:
+  CHeldLogLines() { CMyLog::HoldThreadLines(&m_lines); }
+  ~CHeldLogLines() { CMyLog::HoldThreadLines(nullptr); }
+  CHeldLogLines(const CHeldLogLines&) = delete;
+  CHeldLogLines& operator=(const CHeldLogLines&) = delete;
+  size_t Count() const { return m_lines.size(); }
+  // Ends holding and hands the lines over.
+  CMyLog::HeldLines Take() {
+    CMyLog::HoldThreadLines(nullptr);
+    return std::move(m_lines);
+  }
+
+ private:
+  CMyLog::HeldLines m_lines;
 };
 
 // The process's log, owned by the application object; null before start-up

@@ -12,17 +12,35 @@ process end), with the ratios, and the peak memory (VmHWM) of the VantoExe
 process. The bare loop runs right before and right after VantoExe (the mean
 counts); every program starts with an empty WinINet cache.
 
-    tests/bench/run_bench.py [--small 10000] [--big-mb 200] [--rows a,b,...]
+    tests/bench/run_bench.py [--small 10000] [--big-mb 200] [--rows a,b,...] [--rtt-ms 10,20]
+                             [--connections 1,8] [--stop-runs 10]
                              [--build build/win64] [--vantoctl build/host/tools/vantoctl/vantoctl]
                              [--vanto-exe OTHER/VantoExe.exe]
 
 Rows: empty (start-up and an empty list), head (every file current, list
 without times and sizes: one HEAD each), made (the same with a list made by
-`vantoctl list make`: no request per file), fetch (empty folder, list
-without times: HEAD and GET each), fetch-made (empty folder, made list: GET
-each), big (one BIG_MB file, list without times), gzip (the same file
-gzip-encoded, made list), stop (Stop clicked during the big file's
-transfer, throttled: seconds from the click to the end of the run).
+`vantoctl list make`: no request per file), made-one (the same with all
+SMALL files in one folder), fetch (empty folder, list without times: HEAD
+and GET each), fetch-made (empty folder, made list: GET each), head-rtt,
+fetch-rtt, fetch-made-rtt (head, fetch and fetch-made over a link with each
+round trip of --rtt-ms, VantoExe with each PARALLEL_CONNECTIONS of
+--connections), big (one BIG_MB file, list without times), gzip (the
+same file gzip-encoded, made list), stop (Stop clicked during the big file's
+transfer, throttled: seconds from the click to the end of the run; run
+--stop-runs times, the worst counts).
+
+The link with latency is a delaying TCP relay between the programs and
+nginx (tests/bench/delay_relay.py), used by VantoExe and the bare loop
+alike. Its rows show the sequential floor: requests x RTT, the least any
+client pays that asks one question at a time.
+
+Memory: 'growth MiB' is the peak of a run with SMALL entries minus the peak
+of the empty row's run (what VantoExe adds over Wine's dialog and start-up).
+
+A check fails the benchmark only on a wrong result (a file missing or
+different, a request for an entry that needed none, a wrong result code),
+never on requests that depend on how the run was started (the working
+copy's self-update query).
 """
 import argparse
 import hashlib
@@ -39,11 +57,15 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.abspath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 import harness  # noqa: E402
+from delay_relay import DelayRelay  # noqa: E402
 
 STAMP = 1700000000  # publish time of every file (whole seconds, as Last-Modified carries them)
 NGINX = shutil.which("nginx") or "/usr/sbin/nginx"
-ALL_ROWS = ["empty", "head", "made", "fetch", "fetch-made", "big", "gzip", "stop"]
+ALL_ROWS = ["empty", "head", "made", "made-one", "fetch", "fetch-made", "head-rtt", "fetch-rtt", "fetch-made-rtt",
+            "big", "gzip", "stop"]
+SMALL_ROWS = {"head", "made", "made-one", "fetch", "fetch-made", "head-rtt", "fetch-rtt", "fetch-made-rtt"}
 FOLDERS = 100
+SELF_UPDATE_OBJECT = "/VantoExe.exe"  # the working copy's own query, not an entry of the list
 
 
 class Bench:
@@ -59,12 +81,14 @@ class Bench:
         self.driver = harness.exe_path("vanto_uidriver.exe")
         self.nginx = None
         self.port = None
+        self.relays = {}
+        self.rtt_floors = {}
         self.results = []
 
     # --- the publish tree -------------------------------------------------
-    def small_paths(self):
+    def small_paths(self, folders=FOLDERS):
         n = self.args.small
-        return [f"d{i % FOLDERS:03d}/f{i:05d}.dat" for i in range(n)]
+        return [f"d{i % folders:03d}/f{i:05d}.dat" for i in range(n)]
 
     def write(self, path, data):
         os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -75,12 +99,18 @@ class Bench:
     def make_tree(self, rows):
         small = os.path.join(self.www, "small", "vanto")
         os.makedirs(small)
-        if set(rows) & {"head", "made", "fetch", "fetch-made"}:
+        if set(rows) & SMALL_ROWS:
             for i, rel in enumerate(self.small_paths()):
                 self.write(os.path.join(small, *rel.split("/")), os.urandom(1000 + (i * 37) % 7000))
         self.write_list(small, "Vanto.lst", self.small_paths())
         self.write_list(small, "Empty.lst", [])
         self.make_list(small, os.path.join(small, "Made.lst"))
+        if "made-one" in rows:
+            one = os.path.join(self.www, "one", "vanto")
+            os.makedirs(one)
+            for i, rel in enumerate(self.small_paths(folders=1)):
+                self.write(os.path.join(one, *rel.split("/")), os.urandom(1000 + (i * 37) % 7000))
+            self.make_list(one, os.path.join(one, "Made.lst"))
         if not set(rows) & {"big", "gzip", "stop"}:
             return
         big = os.path.join(self.www, "big", "vanto")
@@ -166,17 +196,27 @@ http {{
         raise SystemExit("nginx did not start: " + self.nginx.stderr.read().decode())
 
     def requests_since(self, offset):
-        """(method counts, new offset) of the access log."""
-        counts = {}
+        """([(method, object)], new offset) of the access log."""
+        requests = []
         with open(self.access_log, "rb") as f:
             f.seek(offset)
             data = f.read()
         for line in data.decode("latin-1").splitlines():
             parts = line.split('"')
             if len(parts) > 1 and parts[1]:
-                method = parts[1].split()[0]
-                counts[method] = counts.get(method, 0) + 1
-        return counts, offset + len(data)
+                words = parts[1].split()
+                requests.append((words[0], words[1] if len(words) > 1 else ""))
+        return requests, offset + len(data)
+
+    def relay_port(self, rtt_ms):
+        """The port of nginx, or of a relay adding rtt_ms per round trip."""
+        if not rtt_ms:
+            return self.port
+        if rtt_ms not in self.relays:
+            relay = DelayRelay(("127.0.0.1", self.port), rtt_ms / 2000.0)
+            relay.start()
+            self.relays[rtt_ms] = relay
+        return self.relays[rtt_ms].port
 
     def log_offset(self):
         return os.path.getsize(self.access_log)
@@ -198,18 +238,18 @@ http {{
                            capture_output=True, timeout=timeout)
         return time.monotonic() - start, p
 
-    def floor_once(self, method, objects, read_size=65536, save=False, no_cache_write=False):
+    def floor_once(self, method, objects, read_size=65536, save=False, cache_write=False, rtt_ms=0):
         listing = os.path.join(self.work, "objects.txt")
         with open(listing, "w") as f:
             f.write("".join(o + "\n" for o in objects))
-        args = ["127.0.0.1", str(self.port), method, harness.to_windows(listing), "--read-size", str(read_size)]
+        args = ["127.0.0.1", str(self.relay_port(rtt_ms)), method, harness.to_windows(listing), "--read-size", str(read_size)]
         saved = os.path.join(self.work, "floor_saved")
         shutil.rmtree(saved, ignore_errors=True)
         if save:
             os.makedirs(saved)
             args += ["--save", harness.to_windows(saved)]
-        if no_cache_write:
-            args.append("--no-cache-write")
+        if cache_write:
+            args.append("--cache-write")
         seconds, p = self.wine(self.floor_exe, args)
         shutil.rmtree(saved, ignore_errors=True)
         if p.returncode != 0:
@@ -231,14 +271,18 @@ http {{
         subprocess.run(args, check=True, stdout=subprocess.DEVNULL)
         return time.monotonic() - start
 
-    def vanto_run(self, name, base, list_name, target, stop_after_get=None):
-        """One whole run "R" of VantoExe; (seconds, peak KiB, result, requests)."""
+    def vanto_run(self, name, base, list_name, target, stop_after_get=None, rtt_ms=0, connections=1):
+        """One whole run "R" of VantoExe: seconds, peak KiB, result, requests
+        (method counts), entry_requests (the same without the self-update
+        query)."""
         app = os.path.join(self.work, "app_" + name)
         os.makedirs(app, exist_ok=True)
         exe = os.path.join(app, "VantoExe.exe")
         shutil.copy2(self.vanto, exe)
-        ini = {"TARGET_DIR": harness.to_windows(target), "SVR_IP_ADDR": "127.0.0.1", "SVR_PORT_NO": str(self.port),
+        ini = {"TARGET_DIR": harness.to_windows(target), "SVR_IP_ADDR": "127.0.0.1", "SVR_PORT_NO": str(self.relay_port(rtt_ms)),
                "DOWNLOAD_BASE_URL": base, "LIST_FILE_NAME": list_name, "LOG_ENCODE_FLAG": "0"}
+        if connections != 1:
+            ini["PARALLEL_CONNECTIONS"] = str(connections)
         with open(os.path.join(app, "Vanto.ini"), "wb") as f:
             f.write(("[VANTO]\r\n" + "".join(f"{k}={v}\r\n" for k, v in ini.items())).encode("cp949"))
         offset = self.log_offset()
@@ -257,9 +301,10 @@ http {{
         seconds = time.monotonic() - start
         done.set()
         watcher.join()
-        counts, _ = self.requests_since(offset)
+        requests, _ = self.requests_since(offset)
         result = read_result(target)
-        return {"seconds": seconds, "peak_kb": peak["kb"], "result": result, "requests": counts,
+        return {"seconds": seconds, "peak_kb": peak["kb"], "result": result, "requests": method_counts(requests),
+                "entry_requests": method_counts(r for r in requests if not r[1].endswith(SELF_UPDATE_OBJECT)),
                 "stop_seconds": stop_seconds}
 
     def click_stop_during_transfer(self, app, target, local_file, proc):
@@ -287,21 +332,21 @@ http {{
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # --- rows ---------------------------------------------------------------
-    def fresh_target(self, name, with_small=False):
+    def fresh_target(self, name, with_small=False, tree="small", folders=FOLDERS):
         target = os.path.join(self.work, "target_" + name)
         shutil.rmtree(target, ignore_errors=True)
         os.makedirs(target)
         if with_small:
-            src = os.path.join(self.www, "small", "vanto")
-            for rel in self.small_paths():
+            src = os.path.join(self.www, tree, "vanto")
+            for rel in self.small_paths(folders):
                 dst = os.path.join(target, *rel.split("/"))
                 os.makedirs(os.path.dirname(dst), exist_ok=True)
                 shutil.copy2(os.path.join(src, *rel.split("/")), dst)
         return target
 
-    def add(self, row, work, run, bare=None, saving=None, curl=None, note=""):
+    def add(self, row, work, run, bare=None, saving=None, curl=None, note="", sequential=None):
         self.results.append({"row": row, "work": work, "bare": bare, "saving": saving, "curl": curl, "run": run,
-                             "note": note, "load": os.getloadavg()[0]})
+                             "note": note, "load": os.getloadavg()[0], "sequential": sequential})
         print(f"  {row}: bare={fmt(bare)} saving={fmt(saving)} curl={fmt(curl)} vanto={fmt(run['seconds'])} "
               f"result={run['result']} requests={run['requests']} load={os.getloadavg()[0]:.1f}", flush=True)
 
@@ -309,10 +354,18 @@ http {{
         if not ok:
             raise SystemExit("benchmark check failed: " + what)
 
-    def against_floor(self, steps, run_vanto, saving=True, **options):
+    def against_floor(self, steps, run_vanto, saving=True, rtt_ms=0, **options):
         """The bare loop right before and right after the run (their mean
         counts: the machine's load drifts), the bare loop writing the files,
-        and the run. (bare, saving, run, note)."""
+        and the run. (bare, saving, run, note). Over a link with latency the
+        bare loop runs once, after the run, and never saving: the link's
+        round trips dominate."""
+        if rtt_ms:
+            run = run_vanto()
+            key = (tuple((method, len(objects)) for method, objects in steps), rtt_ms)
+            if key not in self.rtt_floors:  # one bare loop per link for every connection count
+                self.rtt_floors[key] = self.floor(steps, rtt_ms=rtt_ms, **options)
+            return self.rtt_floors[key], None, run, ""
         before = self.floor(steps, **options)
         run = run_vanto()
         after = self.floor(steps, **options)
@@ -322,48 +375,114 @@ http {{
     def small_objects(self):
         return ["/small/vanto/" + p for p in self.small_paths()]
 
-    def no_cache_note(self, steps):
-        return f"bare loop with INTERNET_FLAG_NO_CACHE_WRITE: {self.floor(steps, no_cache_write=True):.2f} s"
+    def cache_write_note(self, steps):
+        return f"bare loop writing the WinINet cache (the former flags): {self.floor(steps, cache_write=True):.2f} s"
+
+    def link(self, rtt_ms):
+        return f" at {rtt_ms} ms RTT" if rtt_ms else ""
+
+    def rtt_list(self):
+        return [int(x) for x in self.args.rtt_ms.split(",") if x.strip()]
+
+    def over_links(self, row_once):
+        """A row at each RTT of --rtt-ms with each count of --connections."""
+        for rtt_ms in self.rtt_list():
+            for connections in [int(x) for x in self.args.connections.split(",") if x.strip()]:
+                row_once(rtt_ms, connections)
+
+    @staticmethod
+    def lanes(connections):
+        return f", PARALLEL_CONNECTIONS={connections}" if connections != 1 else ""
 
     def row_empty(self):
         run = self.vanto_run("empty", "/small/vanto", "Empty.lst", self.fresh_target("empty"))
         self.check(run["result"] == "0", "empty run result")
         self.add("empty", "start-up, empty list", run)
+        self.empty_peak_kb = run["peak_kb"]
+
+    def head_once(self, rtt_ms, connections=1):
+        steps = [("head", self.small_objects())]
+        target = getattr(self, "head_target", None) or self.fresh_target("head", with_small=True)
+        self.head_target = target
+        name = f"head{rtt_ms}_{connections}"
+        bare, _, run, note = self.against_floor(
+            steps, lambda: self.vanto_run(name, "/small/vanto", "Vanto.lst", target, rtt_ms=rtt_ms,
+                                          connections=connections), saving=False, rtt_ms=rtt_ms)
+        entries = run["entry_requests"]
+        self.check(run["result"] == "0" and entries.get("GET") == 1 and entries.get("HEAD", 0) >= self.args.small,
+                   f"head row{self.link(rtt_ms)}: {run}")
+        if not rtt_ms:
+            note += "; " + self.cache_write_note(steps)
+        self.add("head" + ("-rtt" if rtt_ms else ""),
+                 f"{self.args.small:,} HEADs, every file current{self.link(rtt_ms)}{self.lanes(connections)}",
+                 run, bare, None, None if rtt_ms else self.curl_run("head", steps[0][1]), note,
+                 sequential=self.args.small * rtt_ms / 1000.0 if rtt_ms else None)
 
     def row_head(self):
-        steps = [("head", self.small_objects())]
-        target = self.fresh_target("head", with_small=True)
-        bare, _, run, note = self.against_floor(
-            steps, lambda: self.vanto_run("head", "/small/vanto", "Vanto.lst", target), saving=False)
-        self.check(run["result"] == "0" and run["requests"].get("GET") == 1, f"head row: {run}")
-        self.add("head", f"{self.args.small:,} HEADs, every file current", run, bare, None,
-                 self.curl_run("head", steps[0][1]), note + "; " + self.no_cache_note(steps))
-        self.head_target = target
+        self.head_once(0)
+
+    def row_head_rtt(self):
+        self.over_links(self.head_once)
+
+    def made_once(self, name, tree, folders, work):
+        target = self.fresh_target(name, with_small=True, tree=tree, folders=folders)
+        run = self.vanto_run(name, f"/{tree}/vanto", "Made.lst", target)
+        # The list itself is fetched; an entry of a made list asks nothing.
+        self.check(run["result"] == "0" and run["entry_requests"] == {"HEAD": 1, "GET": 1}, f"{name} row: {run}")
+        self.add(name, work, run)
 
     def row_made(self):
-        target = getattr(self, "head_target", None) or self.fresh_target("made", with_small=True)
-        run = self.vanto_run("made", "/small/vanto", "Made.lst", target)
-        self.check(run["result"] == "0" and run["requests"] == {"HEAD": 1, "GET": 1}, f"made row: {run}")
-        self.add("made", f"{self.args.small:,} entries, made list (no request per file)", run)
+        self.made_once("made", "small", FOLDERS, f"{self.args.small:,} entries, made list (no request per file)")
+
+    def row_made_one(self):
+        self.made_once("made-one", "one", 1, f"{self.args.small:,} entries in one folder, made list")
+
+    def fetch_once(self, rtt_ms, connections=1):
+        objects = self.small_objects()
+        name = f"fetch{rtt_ms}_{connections}"
+        target = self.fresh_target(name)
+        bare, saving, run, note = self.against_floor(
+            [("head", objects), ("get", objects)],
+            lambda: self.vanto_run(name, "/small/vanto", "Vanto.lst", target, rtt_ms=rtt_ms,
+                                   connections=connections), rtt_ms=rtt_ms)
+        self.check(run["result"] == "0" and run["entry_requests"].get("GET") == len(objects) + 1,
+                   f"fetch row{self.link(rtt_ms)}: {run}")
+        self.check(count_files(target) >= len(objects), "fetch row: files missing")
+        curl = None if rtt_ms else self.curl_run("head", objects) + self.curl_run("get", objects)
+        self.add("fetch" + ("-rtt" if rtt_ms else ""),
+                 f"{len(objects):,} files into an empty folder (HEAD + GET){self.link(rtt_ms)}{self.lanes(connections)}",
+                 run, bare, saving,
+                 curl, note, sequential=2 * len(objects) * rtt_ms / 1000.0 if rtt_ms else None)
 
     def row_fetch(self):
-        objects = self.small_objects()
-        target = self.fresh_target("fetch")
+        self.fetch_once(0)
+
+    def row_fetch_rtt(self):
+        self.over_links(self.fetch_once)
+
+    def fetch_made_once(self, rtt_ms, connections=1):
+        steps = [("get", self.small_objects())]
+        name = f"fetch_made{rtt_ms}_{connections}"
+        target = self.fresh_target(name)
         bare, saving, run, note = self.against_floor(
-            [("head", objects), ("get", objects)], lambda: self.vanto_run("fetch", "/small/vanto", "Vanto.lst", target))
-        self.check(run["result"] == "0" and run["requests"].get("GET") == len(objects) + 1, f"fetch row: {run}")
-        self.check(count_files(target) >= len(objects), "fetch row: files missing")
-        curl = self.curl_run("head", objects) + self.curl_run("get", objects)
-        self.add("fetch", f"{len(objects):,} files into an empty folder (HEAD + GET)", run, bare, saving, curl, note)
+            steps, lambda: self.vanto_run(name, "/small/vanto", "Made.lst", target, rtt_ms=rtt_ms,
+                                          connections=connections), rtt_ms=rtt_ms)
+        self.check(run["result"] == "0" and run["entry_requests"].get("GET") == self.args.small + 1,
+                   f"fetch-made{self.link(rtt_ms)}: {run}")
+        self.check(count_files(target) >= self.args.small, "fetch-made row: files missing")
+        if not rtt_ms:
+            note += "; " + self.cache_write_note(steps)
+        self.add("fetch-made" + ("-rtt" if rtt_ms else ""),
+                 f"{self.args.small:,} files into an empty folder, made list (GET){self.link(rtt_ms)}"
+                 f"{self.lanes(connections)}", run, bare,
+                 saving, None if rtt_ms else self.curl_run("get", steps[0][1]), note,
+                 sequential=self.args.small * rtt_ms / 1000.0 if rtt_ms else None)
 
     def row_fetch_made(self):
-        steps = [("get", self.small_objects())]
-        target = self.fresh_target("fetch_made")
-        bare, saving, run, note = self.against_floor(
-            steps, lambda: self.vanto_run("fetch_made", "/small/vanto", "Made.lst", target))
-        self.check(run["result"] == "0" and run["requests"].get("GET") == self.args.small + 1, f"fetch-made: {run}")
-        self.add("fetch-made", f"{self.args.small:,} files into an empty folder, made list (GET)", run, bare, saving,
-                 self.curl_run("get", steps[0][1]), note + "; " + self.no_cache_note(steps))
+        self.fetch_made_once(0)
+
+    def row_fetch_made_rtt(self):
+        self.over_links(self.fetch_made_once)
 
     def row_big(self):
         steps = [("get", ["/big/vanto/big.bin"])]
@@ -395,46 +514,65 @@ http {{
                  f"{fmt(decoding)} s")
 
     def row_stop(self):
-        target = self.fresh_target("stop")
-        old = b"the previous version"
-        with open(os.path.join(target, "big.bin"), "wb") as f:
-            f.write(old)
-        run = self.vanto_run("stop", "/slow/vanto", "Vanto.lst", target, os.path.join(target, "big.bin"))
-        with open(os.path.join(target, "big.bin"), "rb") as f:
-            restored = f.read() == old
-        log = log_text(target)
-        stopped = "DownloadOneFileFromServer() Fail, RetVal = -7" in log
-        handled = log_seconds(log, "CVantoExeDlg::OnButtonStop> Set m_pVantoEngine->m_nRequestStopFlag = 1",
-                              "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, ")
-        self.add("stop", f"Stop during the {self.args.big_mb} MB transfer ({self.args.slow_rate}B/s)", run,
-                 note=f"click posted to end of run: {run['stop_seconds']:.2f} s (Stop handled to end of run, by the "
-                      f"log: {fmt(handled)} s); transfer stopped: {stopped}; old file restored: {restored}")
+        """Stop --stop-runs times; the worst time from the click to the end
+        of the run counts. Every run must leave the old file."""
+        runs = []
+        for n in range(self.args.stop_runs):
+            target = self.fresh_target("stop")
+            old = b"the previous version"
+            with open(os.path.join(target, "big.bin"), "wb") as f:
+                f.write(old)
+            run = self.vanto_run("stop", "/slow/vanto", "Vanto.lst", target, os.path.join(target, "big.bin"))
+            with open(os.path.join(target, "big.bin"), "rb") as f:
+                self.check(f.read() == old, f"stop row, run {n + 1}: the old file was not restored")
+            log = log_text(target)
+            run["stopped"] = "DownloadOneFileFromServer() Fail, RetVal = -7" in log
+            run["handled"] = log_seconds(log, "CVantoExeDlg::OnButtonStop> Set m_pVantoEngine->m_nRequestStopFlag = 1",
+                                         "CVantoExeDlg::OnRequestStart> Post WM_DOWN_COMPLETE Message, ")
+            print(f"  stop {n + 1}: click to end {run['stop_seconds']:.2f} s", flush=True)
+            runs.append(run)
+        worst = max(runs, key=lambda r: r["stop_seconds"])
+        clicks = ", ".join(f"{r['stop_seconds']:.2f}" for r in runs)
+        self.add("stop", f"Stop during the {self.args.big_mb} MB transfer ({self.args.slow_rate}B/s), "
+                         f"worst of {len(runs)}", worst,
+                 note=f"click posted to end of run, worst of {len(runs)}: {worst['stop_seconds']:.2f} s "
+                      f"(every run: {clicks}); Stop handled to end of run by the log, worst: "
+                      f"{fmt(max((r['handled'] or 0) for r in runs))} s; transfer stopped in "
+                      f"{sum(r['stopped'] for r in runs)} of {len(runs)}; old file restored in every run")
 
     def print_table(self):
         print()
         print(f"VantoExe {self.vanto}; nginx {nginx_version()} on 127.0.0.1; Wine {wine_version(self.env)}; "
               f"{os.cpu_count()} cores")
-        columns = [("work", 58), ("bare loop s", 11), ("bare, saving s", 14), ("curl s", 7), ("VantoExe s", 10),
-                   ("ratio", 6), ("to saving", 9), ("peak MiB", 8), ("load", 5)]
+        columns = [("work", 90), ("seq. floor s", 12), ("bare loop s", 11), ("bare, saving s", 14), ("curl s", 7),
+                   ("VantoExe s", 10), ("ratio", 6), ("to saving", 9), ("peak MiB", 8), ("growth MiB", 10),
+                   ("load", 5)]
         print("| " + " | ".join(f"{name:>{width}}" if i else f"{name:{width}}" for i, (name, width) in
                                 enumerate(columns)) + " |")
         print("|" + "|".join("-" * (width + 2) for _, width in columns) + "|")
         for r in self.results:
             seconds = r["run"]["seconds"]
-            cells = [r["work"], fmt(r["bare"]), fmt(r["saving"]), fmt(r["curl"]), fmt(seconds),
+            grows = r["row"] in SMALL_ROWS and getattr(self, "empty_peak_kb", None)
+            cells = [r["work"], fmt(r["sequential"]), fmt(r["bare"]), fmt(r["saving"]), fmt(r["curl"]), fmt(seconds),
                      f"{seconds / r['bare']:.2f}x" if r["bare"] else "-",
                      f"{seconds / r['saving']:.2f}x" if r["saving"] else "-",
-                     f"{r['run']['peak_kb'] / 1024:.1f}", f"{r['load']:.1f}"]
+                     f"{r['run']['peak_kb'] / 1024:.1f}",
+                     f"{(r['run']['peak_kb'] - self.empty_peak_kb) / 1024:.1f}" if grows else "-", f"{r['load']:.1f}"]
             print("| " + " | ".join(f"{c:>{w}}" if i else f"{c:{w}}" for i, (c, (_, w)) in
                                     enumerate(zip(cells, columns))) + " |")
-        print("- bare loop: the mean of one run right before and one right after VantoExe's; 'bare, saving': the "
-              "bare loop writing each body to a file; every program starts with an empty WinINet cache")
+        print("- bare loop: the mean of one run right before and one right after VantoExe's (over a link with "
+              "latency: one run after it); 'bare, saving': the bare loop writing each body to a file; every program "
+              "starts with an empty WinINet cache")
+        print("- seq. floor: requests x RTT, the least a client pays that asks one question at a time over that link; "
+              "growth: peak minus the peak of the empty row's run")
         for r in self.results:
             if r["note"]:
                 print(f"- {r['row']}: {r['note']}")
         print(f"- load average (1, 5, 15 min) at the end: {', '.join(f'{x:.1f}' for x in os.getloadavg())}")
 
     def stop(self):
+        for relay in self.relays.values():
+            relay.stop()
         if self.nginx:
             self.nginx.send_signal(signal.SIGQUIT)
             try:
@@ -462,6 +600,13 @@ def watch_peak(exe, done, peak):
             except OSError:
                 pass
         done.wait(0.1)
+
+
+def method_counts(requests):
+    counts = {}
+    for method, _ in requests:
+        counts[method] = counts.get(method, 0) + 1
+    return counts
 
 
 def read_result(target):
@@ -534,6 +679,10 @@ def main():
     parser.add_argument("--vantoctl", default=os.path.join(SOURCE, "build", "host", "tools", "vantoctl", "vantoctl"))
     parser.add_argument("--vanto-exe", help="measure this VantoExe.exe instead of the build's")
     parser.add_argument("--slow-rate", default="20m", help="nginx limit_rate of the stop row")
+    parser.add_argument("--rtt-ms", default="10", help="round trips of the -rtt rows, comma-separated (e.g. 10,20)")
+    parser.add_argument("--connections", default="1,8",
+                        help="PARALLEL_CONNECTIONS of the -rtt rows' runs, comma-separated")
+    parser.add_argument("--stop-runs", type=int, default=10, help="runs of the stop row (the worst counts)")
     parser.add_argument("--keep", action="store_true", help="keep the work folder (logs of every run) afterwards")
     args = parser.parse_args()
     harness.BUILD_DIR = os.path.abspath(args.build)
@@ -541,6 +690,8 @@ def main():
     unknown = set(rows) - set(ALL_ROWS)
     if unknown:
         raise SystemExit(f"unknown rows {sorted(unknown)}; rows: {', '.join(ALL_ROWS)}")
+    if set(rows) & SMALL_ROWS and "empty" not in rows:
+        rows.insert(0, "empty")  # the base of the memory growth
 
     import vanto  # noqa: E402 (after BUILD_DIR is set)
     vanto.ensure_wineserver()

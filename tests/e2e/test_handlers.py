@@ -176,10 +176,11 @@ class HandlersTest(vanto.PublishedCase):
 
         # Second run: the font is there and recorded; programs run again;
         # the lockdown value is 0 and left alone.
+        before = self.log_snapshot(self.target)
         self.start_run("app2")
         self.assertTrue(self.wait_all(timeout=90, folder=self.path("app2")))
         self.assertEqual(self.result_code(self.target), "0")
-        second = self.log_text(self.target)[len(first):]
+        second = self.log_since(self.target, before)
         self.assert_logged(rf"CVantoExeDlg::ProcessFontFile> Previous Font(C:\windows\fonts\{font}) is Already Exist",
                            second)
         self.assert_logged("CVantoExeDlg::ProcessFontFile> CopyFile(", second, logged=False)

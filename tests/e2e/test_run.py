@@ -130,15 +130,23 @@ class RunTest(vanto.PublishedCase):
         self.assertEqual(rc, expect, f"click on {control_id}: 0 clicked, 2 no dialog, 3 disabled or hidden")
 
     def test_stop_during_one_transfer_ends_it_and_restores_the_old_file(self):
+        # 18 blocks of 4096 bytes, a second each: the transfer would take
+        # 18 seconds; the window must take the click during it.
+        self.stop_during_transfer(slow=1.0)
+
+    def test_stop_while_the_server_is_silent_ends_the_run_at_once(self):
+        # Two blocks, then nothing while the connection stays open: a read
+        # would wait for the receive time-out (30 minutes).
+        self.stop_during_transfer(silent_after=8192)
+
+    def stop_during_transfer(self, **rule):
         old = b"the previous version"
         for rel in ("bin/app.dll", "data/sub/big.bin"):
             os.makedirs(os.path.dirname(self.local(rel)), exist_ok=True)
             with open(self.local(rel), "wb") as f:
                 f.write(old)
         self.write_list(["data/sub/big.bin", "bin/app.dll", "html/index.html"])
-        # 18 blocks of 4096 bytes, a second each: the transfer would take
-        # 18 seconds; the window must take the click during it.
-        self.server.set_rule("vanto/data/sub/big.bin", slow=1.0)
+        self.server.set_rule("vanto/data/sub/big.bin", **rule)
         exe = self.install(ini=self.ini())
         self.spawn(exe, "R")
         deadline = time.monotonic() + 60
@@ -147,6 +155,12 @@ class RunTest(vanto.PublishedCase):
             time.sleep(0.1)
         self.click(1, expect=3)  # Close is disabled while the run works
         self.click(1004)  # Stop
+        clicked = time.monotonic()
+        ended = "CVantoExeDlg::DownloadFilesInListFromServer> m_nRequestStopFlag = 1"
+        while ended not in self.log_text(self.target):
+            # A second after the click, with room for a loaded machine.
+            self.assertLess(time.monotonic() - clicked, 5, "the transfer did not end after Stop")
+            time.sleep(0.05)
         self.assertIsNone(self.message_box("none", timeout=3, folder=self.path("app")), "no question after a stop")
         self.click(1)     # Close
         self.assertTrue(self.wait_all(timeout=60, folder=self.path("app")))

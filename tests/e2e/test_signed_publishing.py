@@ -14,7 +14,6 @@ publish test server plays the hostile network between client and files.
 - The next honest run succeeds again.
 - Without PUBLISHER_KEY no signature is ever asked for.
 """
-import glob
 import hashlib
 import os
 import shutil
@@ -82,7 +81,7 @@ class SignedPublishingTest(vanto.PublishedCase):
         Returns the run's log text."""
         self.runs += 1
         sub = f"app{self.runs}"
-        before = self.log_files()
+        before = self.log_snapshot(self.target)
         ini = self.ini(**extra)
         exe = self.install(sub=sub, ini=ini)
         self.spawn(exe, "R")
@@ -91,35 +90,16 @@ class SignedPublishingTest(vanto.PublishedCase):
         if not expect_ok:
             # Close is enabled once the run has ended.
             deadline = time.monotonic() + 150
-            while DOWN_COMPLETE not in self.log_since(before):
+            while DOWN_COMPLETE not in self.log_since(self.target, before):
                 self.assertLess(time.monotonic(), deadline, "the run did not end")
                 time.sleep(0.5)
             rc, _ = self.driver_run("click", harness.to_windows(self.path(sub)), "60000", "1", timeout=90)
             self.assertEqual(rc, 0, "no progress dialog to close")
         self.assertTrue(self.wait_all(timeout=120, folder=self.path(sub)))
-        log = self.log_since(before)
+        log = self.log_since(self.target, before)
         if expect_ok:
             self.assertEqual(self.result_code(self.target), "0", log[-3000:])
         return log
-
-    def log_files(self):
-        """The target's log files and their bytes now."""
-        files = {}
-        for name in glob.glob(os.path.join(self.target, "log", "VantoExe_*.log")):
-            with open(name, "rb") as f:
-                files[name] = f.read()
-        return files
-
-    def log_since(self, before):
-        """What the log files gained since before. Each process writes a file
-        of its own, named by time and process id, so a later run's file can
-        sort before an earlier one's: compare file by file, not by length."""
-        parts = []
-        for name, data in sorted(self.log_files().items()):
-            old = before.get(name)
-            text = vanto.decode_log(data)
-            parts.append(text if old is None else text[len(vanto.decode_log(old)):])
-        return "".join(parts)
 
     def recorded(self):
         path = self.local("bin", "rec.exe") + ".rec"

@@ -218,10 +218,26 @@ class VantoCase(harness.WineTestCase):
 
     def log_text(self, target):
         """All log files of target/log, oldest first, as one text."""
-        parts = []
-        for name in sorted(glob.glob(os.path.join(target, "log", "VantoExe_*.log"))):
+        return "".join(decode_log(data) for _, data in sorted(self.log_snapshot(target).items()))
+
+    def log_snapshot(self, target):
+        """The log files of target/log and their bytes now."""
+        files = {}
+        for name in glob.glob(os.path.join(target, "log", "VantoExe_*.log")):
             with open(name, "rb") as f:
-                parts.append(decode_log(f.read()))
+                files[name] = f.read()
+        return files
+
+    def log_since(self, target, before):
+        """What the log files of target gained since before (a log_snapshot
+        result). Each process writes a file of its own, named by time and
+        process id, so a later run's file can sort before an earlier one's:
+        compare file by file, never slice the joined text by length."""
+        parts = []
+        for name, data in sorted(self.log_snapshot(target).items()):
+            old = before.get(name)
+            text = decode_log(data)
+            parts.append(text if old is None else text[len(decode_log(old)):])
         return "".join(parts)
 
     def assert_in_order(self, text, needles):

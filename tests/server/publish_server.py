@@ -61,9 +61,12 @@ BLOCK = 4096
 #   endless=True         GET: a chunked body of zeros that never ends (until
 #                        the client goes away); HEAD announces no length
 #   drip=SECONDS         GET: the body one byte at a time, this long apart
+#   silent_after=N       GET: send N body bytes, then nothing more while the
+#                        connection stays open (until the client goes away
+#                        or the server stops)
 RULE_KEYS = {"tamper", "serve_from", "content_encoding", "content_length", "methods", "status", "gzip", "chunked",
              "no_last_modified", "last_modified", "reset_after", "close_after", "empty_body", "slow", "times", "endless",
-             "drip"}
+             "drip", "silent_after"}
 
 
 class PublishServer:
@@ -85,6 +88,7 @@ class PublishServer:
             self.httpd.socket = context.wrap_socket(self.httpd.socket, server_side=True)
         self.port = self.httpd.server_address[1]
         self._thread = None
+        self.stopping = False  # silent answers end with the server
 
     def start(self):
         self._thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
@@ -92,6 +96,7 @@ class PublishServer:
         return self
 
     def stop(self):
+        self.stopping = True
         self.httpd.shutdown()
         self.httpd.server_close()
         shutil.rmtree(self._gzip_dir, ignore_errors=True)
@@ -242,6 +247,9 @@ def _make_publish_handler(server):
             if rule.get("drip"):
                 self._send_drip(source, float(rule["drip"]))
                 return
+            if "silent_after" in rule:
+                self._send_then_fall_silent(source, int(rule["silent_after"]))
+                return
             fault = hits and any(k in rule for k in ("reset_after", "close_after", "empty_body", "slow")) and \
                 server._take_fault(rule)
             limit = None
@@ -296,6 +304,23 @@ def _make_publish_handler(server):
                     time.sleep(0.002)
             except OSError:
                 pass  # the client went away
+
+        def _send_then_fall_silent(self, source, count):
+            self.close_connection = True
+            try:
+                with open(source, "rb") as f:
+                    self.wfile.write(f.read(count))
+                self.wfile.flush()
+                # Nothing more: wait until the client closes or the server ends.
+                self.connection.settimeout(1.0)
+                while not server.stopping:
+                    try:
+                        if not self.connection.recv(1):
+                            return
+                    except socket.timeout:
+                        continue
+            except OSError:
+                pass
 
         def _send_drip(self, source, pause):
             self.close_connection = True

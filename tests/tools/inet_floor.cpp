@@ -4,11 +4,11 @@
 // and one status query; for GET the body is read with reads of the given
 // size and dropped, or written to a file below SAVE_DIR.
 //
-//   vanto_inet_floor HOST PORT head|get OBJECT_LIST [--read-size N] [--save DIR] [--no-cache-write]
+//   vanto_inet_floor HOST PORT head|get OBJECT_LIST [--read-size N] [--save DIR] [--cache-write]
 //
-// OBJECT_LIST: one object name per line ("/pub/bin/a.dll"). --no-cache-write
-// adds INTERNET_FLAG_NO_CACHE_WRITE (WinINet then keeps no copy of the
-// answers). Prints "requests=N status_not_200=M bytes=B seconds=S" (time of
+// OBJECT_LIST: one object name per line ("/pub/bin/a.dll"). --cache-write
+// drops INTERNET_FLAG_NO_CACHE_WRITE (WinINet then keeps a copy of every
+// answer in the cache, as the client's former flags let it). Prints "requests=N status_not_200=M bytes=B seconds=S" (time of
 // the loop only).
 #include <windows.h>
 #include <wininet.h>
@@ -20,8 +20,9 @@
 #include <vector>
 
 namespace {
-// The client's flags: reload, existing connection, keep-alive.
-const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_KEEP_CONNECTION;
+// The client's flags: reload, no cache write, existing connection, keep-alive.
+const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_EXISTING_CONNECT |
+                            INTERNET_FLAG_KEEP_CONNECTION;
 
 struct InetHandle {
   HINTERNET h;
@@ -58,7 +59,7 @@ int main(int argc, char** argv) {
   if (argc < 5) {
     std::fprintf(stderr,
                  "usage: vanto_inet_floor HOST PORT head|get OBJECT_LIST [--read-size N] [--save DIR] "
-                 "[--no-cache-write]\n");
+                 "[--cache-write]\n");
     return 1;
   }
   const char* host = argv[1];
@@ -73,8 +74,8 @@ int main(int argc, char** argv) {
       readSize = static_cast<DWORD>(std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
       saveDir = argv[++i];
-    } else if (std::strcmp(argv[i], "--no-cache-write") == 0) {
-      flags |= INTERNET_FLAG_NO_CACHE_WRITE;
+    } else if (std::strcmp(argv[i], "--cache-write") == 0) {
+      flags &= ~static_cast<DWORD>(INTERNET_FLAG_NO_CACHE_WRITE);
     } else {
       std::fprintf(stderr, "vanto_inet_floor: unknown option %s\n", argv[i]);
       return 1;

@@ -160,6 +160,17 @@ TEST_F(LoadConfigTest, EncryptedIniFile) {
   EXPECT_EQ(cfg.TARGET_DIR, "C:\\암호");
 }
 
+TEST_F(LoadConfigTest, ParallelConnectionsDefaultOneAtMostEight) {
+  const struct {
+    const char* line;
+    int connections;
+  } cases[] = {{"", 1}, {"PARALLEL_CONNECTIONS=4\r\n", 4}, {"PARALLEL_CONNECTIONS=8\r\n", 8},
+               {"PARALLEL_CONNECTIONS=9\r\n", 8}, {"PARALLEL_CONNECTIONS=0\r\n", 1},
+               {"PARALLEL_CONNECTIONS=-3\r\n", 1}, {"PARALLEL_CONNECTIONS=abc\r\n", 1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(Load(std::string("[VANTO]\r\n") + c.line).PARALLEL_CONNECTIONS, c.connections) << c.line;
+}
+
 TEST_F(LoadConfigTest, PublisherKeyComesFromLocalIniFilesAndShowsItsKeyIdInTheDump) {
   const std::string key = "RWQf6LRCGA9i53mlYecO4IzT51TGPpvWucNSCh1CBM0QTaLn73Y7GFO3";
   CVantoCfg cfg = Load("[VANTO]\nPUBLISHER_KEY=" + key + "\n");

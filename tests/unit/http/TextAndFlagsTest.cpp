@@ -28,14 +28,16 @@ TEST(CertificateError, ExactlyTheCertificateCodes) {
   for (int code : {0, 12029, 12030, 12036, 12039, 12044, 12046, 12168, 12171, 12175}) EXPECT_FALSE(IsCertificateError(code)) << code;
 }
 
+// The fixed flags: reload, no cache write (0x04000000), existing connection,
+// keep-alive.
 TEST(RequestFlags, ByHttpsSettingAndIgnoreFlag) {
-  EXPECT_EQ(ComputeRequestFlags(0, 0), 0xA0400000u);
-  EXPECT_EQ(ComputeRequestFlags(-1, 1), 0xA0400000u);
-  EXPECT_EQ(ComputeRequestFlags(2, 0), 0xA0C00000u);
-  EXPECT_EQ(ComputeRequestFlags(3, 0), 0xA0C00000u);
-  EXPECT_EQ(ComputeRequestFlags(1, 0), 0xA0C03000u);
-  EXPECT_EQ(ComputeRequestFlags(2, 1), 0xA0C03000u);
-  EXPECT_EQ(ComputeRequestFlags(3, 1), 0xA0C03000u);
+  EXPECT_EQ(ComputeRequestFlags(0, 0), 0xA4400000u);
+  EXPECT_EQ(ComputeRequestFlags(-1, 1), 0xA4400000u);
+  EXPECT_EQ(ComputeRequestFlags(2, 0), 0xA4C00000u);
+  EXPECT_EQ(ComputeRequestFlags(3, 0), 0xA4C00000u);
+  EXPECT_EQ(ComputeRequestFlags(1, 0), 0xA4C03000u);
+  EXPECT_EQ(ComputeRequestFlags(2, 1), 0xA4C03000u);
+  EXPECT_EQ(ComputeRequestFlags(3, 1), 0xA4C03000u);
   EXPECT_EQ(CertificateIgnoreSecurityFlags(), 0x3380u);
   EXPECT_FALSE(IsCertificateIgnored(0, 1));
   EXPECT_TRUE(IsCertificateIgnored(1, 0));

@@ -120,4 +120,25 @@ TEST(TransferLoopTest, TheReadSizeChangesNothingTheSinkSees) {
     }
   }
 }
+
+// A reader that gave up waiting for a stop ends the transfer as a block's
+// stop does, with the blocks so far handed on.
+TEST(TransferLoopTest, AReaderGivingUpForAStopEndsTheTransferAsStopped) {
+  class StoppingReader : public ScriptedReader {
+   public:
+    StoppingReader() : ScriptedReader({5000}) {}
+    uint32_t Read(void* buffer, uint32_t capacity) override {
+      if (ReadsMade() == 1) throw CTransferStopped(1);
+      return ScriptedReader::Read(buffer, capacity);
+    }
+  } reader;
+  LogCapture log;
+  RecordingSink sink(0, 0);
+  int64_t total = 0;
+  EXPECT_EQ(RunTransferLoop(reader, sink, TransferPlan(), total), DOWNLOAD_STOPPED);
+  EXPECT_EQ(sink.m_sizes, (std::vector<uint32_t>{4096, 904}));
+  EXPECT_EQ(total, 5000);
+  EXPECT_EQ(sink.m_ends, 0);
+  EXPECT_TRUE(log.Contains("[DEBUG] CVantoExeDlg::DownloadOneFileFromServer> It's Time To Stop, m_nRequestStopFlag = 1"));
+}
 }  // namespace

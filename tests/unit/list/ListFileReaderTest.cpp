@@ -216,6 +216,39 @@ TEST_F(ListFileReaderTest, OutOfMemoryIsADamagedList) {
                              m_dir.Child("list.txt")));
 }
 
+// Before the first entry, a parallel run learns exactly the entries the
+// reading will ask about, in the order it asks.
+TEST_F(ListFileReaderTest, TheEntriesToAskAreAnnouncedInOrder) {
+  m_cfg.EXCLUDE_DIRS = "skip";
+  WriteList("a.dll\r\nknown.dll,,,,20210607080910,3\r\n# note\r\nold.dll,,,DEL\r\nskip\\x.dll,skip\\x.dll\r\n"
+            ",\r\nsub/b.ocx,,,REG\r\nc.dll,,,,20210607080910\r\n");
+  Serve("a.dll");
+  Serve("sub/b.ocx");
+  Serve("c.dll");
+  std::vector<std::string> announced;
+  int announcements = 0;
+  m_context.announceQueries = [&](std::vector<std::string> paths) {
+    ++announcements;
+    EXPECT_TRUE(m_queried.empty()) << "announced before the first query";
+    announced = std::move(paths);
+  };
+  Read();
+  EXPECT_EQ(announcements, 1);
+  EXPECT_EQ(announced, m_queried);
+  EXPECT_EQ(announced, (std::vector<std::string>{"a.dll", "sub/b.ocx", "c.dll"}));
+
+  // A signed list refuses entries without a digest before asking about them.
+  m_lists.ClearAllFileItemLists();
+  m_queried.clear();
+  announcements = 0;
+  m_context.requireDigest = true;
+  WriteList("a.dll\r\nc.dll,,,,,,sha256:" + std::string(64, 'a') + "\r\n");
+  Read();
+  EXPECT_EQ(announcements, 1);
+  EXPECT_EQ(announced, m_queried);
+  EXPECT_EQ(announced, (std::vector<std::string>{"c.dll"}));
+}
+
 // Work an earlier run left undone: current entries the pending work names go
 // on the down list (with their handler copies); other current ones do not.
 TEST_F(ListFileReaderTest, PendingWorkTakesCurrentEntriesOn) {

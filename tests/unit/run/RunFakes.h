@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,45 @@ struct ServerEntry {
 class CScriptedServer : public IRunServices {
  public:
   explicit CScriptedServer(CFileItemLists& lists) : m_lists(lists) {}
+
+  // Lanes for parallel runs: the server's own answers, one call at a time.
+  class CLane : public IEntryLane {
+   public:
+    explicit CLane(CScriptedServer& server) : m_server(server) {}
+    void BeginEntry(int certIgnoreFlag, IRunDisplay&, std::string&) override {
+      std::lock_guard<std::mutex> guard(m_server.laneLock);
+      m_server.laneCertFlags.push_back(certIgnoreFlag);
+    }
+    int QueryServerFileInfo(const std::string& url, std::string& time, std::string& size, int32_t& chunked,
+                            int32_t& gzip, int& errCode, std::string& errText) override {
+      std::lock_guard<std::mutex> guard(m_server.laneLock);
+      return m_server.QueryServerFileInfo(url, time, size, chunked, gzip, errCode, errText);
+    }
+    int DownloadOneFileFromServer(FileItem& item, int dateFlag, int progressFlag, int& errCode,
+                                  std::string& errText) override {
+      if (m_server.beforeLaneDownload) m_server.beforeLaneDownload(item);  // unlocked: it may wait
+      std::lock_guard<std::mutex> guard(m_server.laneLock);
+      return m_server.DownloadOneFileFromServer(item, dateFlag, progressFlag, errCode, errText);
+    }
+    int CheckDownloadAndSettleBackup(const FileItem& item) override {
+      std::lock_guard<std::mutex> guard(m_server.laneLock);
+      return m_server.CheckDownloadAndSettleBackup(item);
+    }
+
+   private:
+    CScriptedServer& m_server;
+  };
+  std::unique_ptr<IEntryLane> OpenEntryLane(const int32_t&) override {
+    calls.push_back("OpenEntryLane");
+    if (lanesOpened >= lanes) return nullptr;
+    ++lanesOpened;
+    return std::make_unique<CLane>(*this);
+  }
+  int lanes = 0;  // how many OpenEntryLane gives
+  int lanesOpened = 0;
+  std::mutex laneLock;
+  std::vector<int> laneCertFlags;
+  std::function<void(FileItem&)> beforeLaneDownload;
 
   int GetServerFileInfo(FileItem& item) override {
     calls.push_back("GetServerFileInfo:" + item.m_strFilePath);

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <mutex>
 #include <new>
+#include <sstream>
+#include <thread>
 
 #include "config/VantoCfg.h"
 #include "run/RunFakes.h"
@@ -460,6 +466,174 @@ TEST_F(VantoEngineTest, DeletesTheListFileWhenAsked) {
   AddFiles(1);
   Run();
   EXPECT_TRUE(closed);  // the deletion of a missing file does not disturb the end
+}
+// Lines of a log from their level on (no clock).
+std::vector<std::string> LinesWithoutTimes(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t level = line.find(" [");
+    lines.push_back(level == std::string::npos ? line : line.substr(level + 1));
+  }
+  return lines;
+}
+
+// The same release with one connection and with eight: the same requests,
+// decisions, rows, bars, result and per-entry log lines, in list order.
+TEST_F(VantoEngineTest, EightLanesDecideShowAndLogLikeOne) {
+  struct Outcome {
+    std::vector<std::string> lines;
+    std::vector<std::pair<int, std::string>> rows;
+    std::vector<std::string> downloads;
+    std::vector<int> completions;
+    int result;
+    int bar;
+    std::string totalLine;
+    size_t questions;
+  };
+  auto runWith = [](int connections) {
+    CVantoCfg cfg;
+    cfg.TARGET_DIR = "C:\\T";
+    cfg.LIST_FILE_NAME = "Vanto.lst";
+    cfg.DOWNLOAD_BASE_URL = "/pub";
+    cfg.PARALLEL_CONNECTIONS = connections;
+    CFileItemLists lists;
+    FileItem listItem;
+    CRecordingDialog dialog;
+    dialog.answers = {kYes};  // some entries failed: go on
+    CScriptedServer server(lists);
+    server.lanes = connections > 1 ? 8 : 0;
+    for (int i = 0; i < 12; ++i) {
+      ServerEntry e;
+      e.path = "bin/file" + std::to_string(i) + ".dll";
+      switch (i % 6) {
+        case 1: e.queryResult = -5; break;  // 404
+        case 2: e.downloadResult = -4; break;  // short body
+        case 3: e.downloadResult = -6; e.passFlag = 1; break;  // reset, PASS entry
+        case 4: e.kind = FILE_KIND_DEL; break;
+        case 5: e.needsDownload = 0; e.listTime = "20261201101010"; e.listSize = "10"; break;
+        default: break;
+      }
+      server.entries.push_back(e);
+    }
+    g_nResult = 0;
+    LogCapture log;
+    VantoRunContext ctx;
+    ctx.pCfg = &cfg;
+    ctx.pLists = &lists;
+    ctx.pListFileItem = &listItem;
+    CVantoEngine engine(dialog, server, ctx);
+    engine.OnRequestStart(0, 0);
+    Outcome out;
+    for (const std::string& line : LinesWithoutTimes(log.Text()))
+      if (line.find("Parallel Connections") == std::string::npos) out.lines.push_back(line);
+    for (const RecordedRow& row : dialog.rows) out.rows.emplace_back(row.kind, row.text);
+    for (const std::string& call : server.calls)
+      if (call.rfind("Download:", 0) == 0 || call.rfind("Query:", 0) == 0) out.downloads.push_back(call);
+    for (const PostedMessage& m : dialog.posted) out.completions.push_back(m.wParam);
+    out.result = g_nResult;
+    out.bar = dialog.positions[IDC_PROGRESS_TOTAL];
+    out.totalLine = dialog.statics[IDC_STATIC_TOTAL].back();
+    out.questions = dialog.questions.size();
+    EXPECT_EQ(server.lanesOpened, connections > 1 ? 8 : 0);
+    return out;
+  };
+  const Outcome one = runWith(1);
+  const Outcome eight = runWith(8);
+  EXPECT_EQ(eight.lines, one.lines);
+  EXPECT_EQ(eight.rows, one.rows);
+  std::vector<std::string> sortedOne = one.downloads, sortedEight = eight.downloads;
+  std::sort(sortedOne.begin(), sortedOne.end());
+  std::sort(sortedEight.begin(), sortedEight.end());
+  EXPECT_EQ(sortedEight, sortedOne);  // the same requests, in whatever order the lanes made them
+  EXPECT_EQ(eight.completions, one.completions);
+  EXPECT_EQ(eight.result, one.result);
+  EXPECT_EQ(eight.bar, one.bar);
+  EXPECT_EQ(eight.totalLine, one.totalLine);
+  EXPECT_EQ(eight.questions, 1u);
+  EXPECT_EQ(one.result, VANTO_SUCCESS);  // the user went on
+  EXPECT_EQ(one.bar, 10);                // the delete entries are not counted
+}
+
+// Stop during a parallel run: the entries on the lanes end, no entry is
+// handed on after it, and the run ends as stopped.
+TEST_F(VantoEngineTest, StopOnLanesEndsTheEntriesInWorkAndHandsOnNoMore) {
+  cfg.PARALLEL_CONNECTIONS = 2;
+  server.lanes = 2;
+  AddFiles(6);
+  server.beforeLaneDownload = [this](FileItem& item) {
+    if (item.m_strFilePath == "bin/file1.dll") {
+      Engine().m_nRequestStopFlag = 1;  // the Stop button
+      return;
+    }
+    // file0 ends only after the stop, so nothing is handed on before it.
+    for (int i = 0; i < 500 && Engine().m_nRequestStopFlag == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  };
+  server.entries[1].downloadResult = -7;
+  LogCapture log;
+  Run();
+  EXPECT_EQ(server.Count("Download:bin/"), 2);
+  EXPECT_EQ(g_nResult, VANTO_STOP_BY_USER);
+  EXPECT_EQ(completions, std::vector<int>{1});
+  EXPECT_TRUE(server.HandlerCalls().empty());
+  EXPECT_TRUE(dialog.HasRow(LIST_ROW_ERROR, "bin/file1.dll 파일 다운로드 실패(-7) : 사용자 중지 요청 발생"));
+  const std::string text = log.Text();
+  const size_t stopLine = text.find("CVantoExeDlg::DownloadFilesInListFromServer> m_nRequestStopFlag = 1");
+  ASSERT_NE(stopLine, std::string::npos);
+  EXPECT_LT(text.find("DownloadOneFileFromServer() Fail, RetVal = -7"), stopLine);
+}
+
+// A certificate error on a lane: the question is asked once, on the
+// dialog's thread; after yes the entry is fetched again there and the
+// entries handed on later carry the accepted rule.
+TEST_F(VantoEngineTest, CertificateQuestionOfLanesIsAskedOnce) {
+  cfg.SVR_HTTPS = 2;
+  cfg.PARALLEL_CONNECTIONS = 2;
+  server.lanes = 2;
+  AddFiles(5);
+  server.certErrorsLeft = {"bin/file0.dll"};
+  dialog.answers = {kYes};
+  Run();
+  ASSERT_EQ(dialog.questions.size(), 1u);
+  EXPECT_EQ(certFlag, 1);
+  EXPECT_EQ(server.Count("Download:bin/file0.dll"), 2);
+  EXPECT_EQ(server.Count("Download:bin/"), 6);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
+  EXPECT_TRUE(closed);
+}
+
+// Two entries for one file (or one entry's file as another's backup name)
+// are never worked on at once.
+TEST_F(VantoEngineTest, LanesNeverShareAFile) {
+  cfg.PARALLEL_CONNECTIONS = 4;
+  server.lanes = 4;
+  for (const char* path : {"bin/a.dll", "bin/A.DLL", "bin/a.dll.dll", "bin/b.dll"}) {
+    ServerEntry e;
+    e.path = path;
+    server.entries.push_back(e);
+  }
+  std::mutex lock;
+  std::vector<std::string> inWork;
+  bool overlapped = false;
+  server.beforeLaneDownload = [&](FileItem& item) {
+    std::string key = item.m_strLocalPath;
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      for (const std::string& other : inWork)
+        if (other == key || other == key + ".DLL" || other + ".DLL" == key) overlapped = true;
+      inWork.push_back(key);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    std::lock_guard<std::mutex> guard(lock);
+    inWork.erase(std::find(inWork.begin(), inWork.end(), key));
+  };
+  Run();
+  EXPECT_FALSE(overlapped);
+  EXPECT_EQ(server.Count("Download:bin/"), 4);
+  EXPECT_EQ(g_nResult, VANTO_SUCCESS);
 }
 }  // namespace
 

@@ -442,3 +442,32 @@ TEST_F(MyLogTest, LastErrorWithoutSystemText) {
             "2021/01/07=08:21:47.123 [INFO ] CMyLog::LogLastErrorText> FormatMessage() Fail, " + lookupError + "\r\n");
 }
 #endif
+
+// A thread working on one entry of a parallel run holds its lines; they are
+// written later, together, with the times they were logged at, while other
+// threads write as usual.
+TEST_F(MyLogTest, HeldLinesAreWrittenTogetherWithTheirTimes) {
+  ASSERT_EQ(m_log.Init(m_folder.c_str(), "VantoExe", 10, "DEBUG", 0), 0);
+  m_log.Log(LOG_INFO, "before");
+  CMyLog::HeldLines held;
+  std::thread worker([&] {
+    CHeldLogLines hold;
+    m_log.Log(LOG_DEBUG, "entry %d first", 1);
+    SetNow(2021, 1, 7, 8, 21, 48, 5);
+    m_log.Log(LOG_ERROR, "entry %d second", 1);
+    held = hold.Take();
+    m_log.Log(LOG_INFO, "after the entry");
+  });
+  worker.join();
+  m_log.Log(LOG_INFO, "main thread");
+  const std::string name = FileName("20210107_082147");
+  const std::string before = "2021/01/07=08:21:47.123 [INFO ] before\r\n";
+  EXPECT_EQ(Read(name), before + "2021/01/07=08:21:48.005 [INFO ] after the entry\r\n"
+                                 "2021/01/07=08:21:48.005 [INFO ] main thread\r\n");
+  SetNow(2021, 1, 7, 8, 21, 49, 0);
+  m_log.WriteHeld(held);
+  EXPECT_EQ(Read(name), before + "2021/01/07=08:21:48.005 [INFO ] after the entry\r\n"
+                                 "2021/01/07=08:21:48.005 [INFO ] main thread\r\n"
+                                 "2021/01/07=08:21:47.123 [DEBUG] entry 1 first\r\n"
+                                 "2021/01/07=08:21:48.005 [ERROR] entry 1 second\r\n");
+}
