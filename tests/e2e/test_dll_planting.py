@@ -33,7 +33,8 @@ SERVERS_KEY = "HKCU\\Software\\VantoTest\\ComServers"
 PLANTED_KEY = "HKCU\\Software\\VantoTest\\Planting"
 RUN_LIMIT = 180
 # The recording DLL under both names: as wininet.dll it lacks WinINet's
-# functions, so a build that imported it the plain way would not even start.
+# functions, so a build that imported WinINet the plain way does not even
+# start (Wine's loader then stops at its error message until RUN_LIMIT).
 PLANTED_DLLS = ("bcrypt.dll", "wininet.dll")
 
 
