@@ -185,7 +185,7 @@ class CFileDownload {
       }
     }
     const bool gzip = m_item.m_nGzipFlag == 1;
-    CPartFile part(MakePartPath(local));
+    CPartFile part(m_item.m_strPartPath.empty() ? MakePartPath(local) : m_item.m_strPartPath);
     const std::string& writePath = part.Path();
     LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
     filePlan.writePath = writePath;
