@@ -1,37 +1,110 @@
-# Delay-import libraries for the system DLLs that Windows does not keep in
-# its KnownDLLs list on every version this program supports.
+# Delay-import stubs for the system DLLs that Windows does not keep in its
+# KnownDLLs list on every version this program supports.
 #
 # Why: a DLL imported the ordinary way is looked up when the process starts,
 # before any of our code runs, and Windows looks in the program's own folder
 # first unless the DLL is a KnownDLL. VantoExe runs as administrator from a
 # folder other users may be able to write; a version.dll dropped there would
-# run with the administrator's token. Linked through these libraries, the
-# DLL is loaded at its first call instead, by the hook in
-# util/DllSearch.cpp, from the system folder by its full path.
+# run with the administrator's token. Linked through these stubs, the DLL is
+# loaded at its first call instead, from the system folder by its full path
+# (util/DelayImport.h, util/DllSearch.cpp).
 #
-# vanto_delay_import(<name>) makes the IMPORTED target delayload_<name>
-# (for example delayload_wininet) from mingw's import library lib<name>.a:
-# the function names it exports (nm) go into a module definition, dlltool
-# turns that into a delay-import library. Built at configure time; the
-# import libraries are part of the toolchain and do not change.
+# Our own stubs rather than dlltool's delay-import libraries: binutils
+# 2.40's dlltool makes i386 delay-import libraries whose function thunks ld
+# links as absolute symbols at address 0, leaving their import slots 0, so
+# the first call jumps to address 0 (VantoExe.exe's WinINet calls; also a
+# test program calling one function of a one-function library). The same
+# stubs serve both architectures.
 #
-# Not yet on i686: binutils 2.40's dlltool makes i386 delay-import libraries
-# whose import address slots start as 0 (the first call jumps to address 0;
-# seen with and without --kill-at). There delayload_<name> links the plain
-# import library, and tests/imports/allowed_dlls.txt allows these DLLs for
-# i686 programs only, until the i386 delay imports work.
-function(vanto_delay_import name)
+# vanto_delay_import(<name>) reads mingw's import library lib<name>.a (nm)
+# and generates one C source with, for every function it exports:
+#   __imp_<symbol>  the import slot the compiler calls through (dllimport),
+#                   first pointing at a stub;
+#   <symbol>        a jump through the slot, for callers that were compiled
+#                   without dllimport (the GDI+ flat API);
+#   a stub          that hands the function's record to the shared
+#                   trampoline, which resolves it once and jumps on.
+# The sources go into vanto_util (the variable VANTO_DELAY_IMPORT_SOURCES);
+# a program takes only the DLLs whose functions it calls, since each DLL is
+# one member of the static library. delayload_<name> stays the name to link
+# (never the plain <name>): it brings vanto_util.
+#
+# Generated at configure time: the import libraries are part of the
+# toolchain and do not change.
+
+# vanto_delay_stubs(<output> <id> <dll> <entry>...) writes the stubs of one
+# DLL. An entry is "<name>" or "<name>=<export>": <name> is the function's
+# C name with its stdcall decoration ("GetFileVersionInfoSizeA@8"; the
+# decoration is dropped on x86_64), <export> the name to look up in the DLL
+# (default: <name> without the decoration). <id> makes the file's own
+# symbols unique.
+function(vanto_delay_stubs output id dll)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    add_library(delayload_${name} INTERFACE IMPORTED GLOBAL)
-    set_target_properties(delayload_${name} PROPERTIES INTERFACE_LINK_LIBRARIES ${name})
-    return()
+    set(cprefix "_")
+    set(align 2)
+    set(word ".long")
+    set(recordSize 12)
+  else()
+    set(cprefix "")
+    set(align 3)
+    set(word ".quad")
+    set(recordSize 24)
   endif()
+  set(records "")
+  set(slots "")
+  set(asm "")
+  set(index 0)
+  foreach(entry ${ARGN})
+    if(entry MATCHES "^([A-Za-z_][A-Za-z0-9_]*)(@[0-9]+)?(=([A-Za-z_][A-Za-z0-9_]*))?$")
+      set(name "${CMAKE_MATCH_1}")
+      set(decoration "${CMAKE_MATCH_2}")
+      set(export "${CMAKE_MATCH_4}")
+    else()
+      message(FATAL_ERROR "delay import entry '${entry}' for ${dll} is not a function name")
+    endif()
+    if("${export}" STREQUAL "")
+      set(export "${name}")
+    endif()
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      set(symbol "_${name}${decoration}")
+    else()
+      set(symbol "${name}")
+    endif()
+    set(slot "__imp_${symbol}")
+    set(stub "vanto_delay_${id}_stub_${index}")
+    math(EXPR offset "${index} * ${recordSize}")
+    string(APPEND slots "extern void* volatile vanto_slot_${index} __asm__(\"${slot}\");\n")
+    string(APPEND records "    {&vanto_slot_${index}, \"${export}\", &vanto_dll},\n")
+    string(APPEND asm "    \".globl ${slot}\\n\"\n    \"${slot}: ${word} ${stub}\\n\"\n")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      string(APPEND asm "    \".text\\n\"\n    \".globl ${symbol}\\n\"\n    \"${symbol}: jmp *${slot}\\n\"\n"
+                        "    \"${stub}: movl $vanto_delay_${id}+${offset}, %eax\\n\"\n")
+    else()
+      string(APPEND asm "    \".text\\n\"\n    \".globl ${symbol}\\n\"\n    \"${symbol}: jmp *${slot}(%rip)\\n\"\n"
+                        "    \"${stub}: leaq vanto_delay_${id}+${offset}(%rip), %rax\\n\"\n")
+    endif()
+    string(APPEND asm "    \"  jmp vanto_delay_trampoline\\n\"\n    \".data\\n\"\n    \".p2align ${align}\\n\"\n")
+    math(EXPR index "${index} + 1")
+  endforeach()
+  if(index EQUAL 0)
+    message(FATAL_ERROR "no functions to import from ${dll}")
+  endif()
+  # string(APPEND): a list would take the semicolons of the C text apart.
+  set(source "/* Delay-import stubs for ${dll}, generated by cmake/DelayImports.cmake. */\n")
+  string(APPEND source "#include \"util/DelayImport.h\"\n\n")
+  string(APPEND source "static VantoDelayDll vanto_dll = {\"${dll}\", 0};\n\n${slots}\n")
+  string(APPEND source "__attribute__((used)) static const VantoDelayImport vanto_delay_${id}[] ")
+  string(APPEND source "__asm__(\"vanto_delay_${id}\") = {\n${records}};\n\n")
+  string(APPEND source "__asm__(\n    \".data\\n\"\n    \".p2align ${align}\\n\"\n${asm}    \".text\\n\");\n")
+  file(WRITE ${output}.new "${source}")
+  configure_file(${output}.new ${output} COPYONLY)
+endfunction()
+
+function(vanto_delay_import name)
   set(implib ${CMAKE_FIND_ROOT_PATH}/lib/lib${name}.a)
   if(NOT EXISTS ${implib})
     message(FATAL_ERROR "import library ${implib} not found")
   endif()
-  set(dir ${CMAKE_BINARY_DIR}/delayload)
-  file(MAKE_DIRECTORY ${dir})
   execute_process(COMMAND ${CMAKE_NM} --defined-only ${implib}
                   OUTPUT_VARIABLE symbols RESULT_VARIABLE rc ERROR_QUIET)
   if(NOT rc EQUAL 0)
@@ -43,28 +116,23 @@ function(vanto_delay_import name)
   if(NOT rc EQUAL 0 OR dll STREQUAL "")
     message(FATAL_ERROR "${CMAKE_DLLTOOL} --identify failed on ${implib}")
   endif()
-  # "__imp_Name" on x86_64; "__imp__Name@N" (stdcall) on i686.
+  string(TOLOWER "${dll}" dll)
+  # "__imp__Name@N" (stdcall) on i686, "__imp_Name" on x86_64.
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(prefix "__imp__")
-    set(killAt --kill-at)
   else()
     set(prefix "__imp_")
-    set(killAt)
   endif()
-  string(REGEX MATCHALL " I ${prefix}[A-Za-z0-9_@?$]+" entries "${symbols}")
-  set(def "LIBRARY \"${dll}\"\nEXPORTS\n")
-  foreach(entry ${entries})
-    string(REPLACE " I ${prefix}" "" function "${entry}")
-    string(APPEND def "  ${function}\n")
+  string(REGEX MATCHALL " I ${prefix}[A-Za-z_][A-Za-z0-9_]*(@[0-9]+)?\n" lines "${symbols}")
+  set(entries "")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^ I ${prefix}|\n$" "" function "${line}")
+    list(APPEND entries ${function})
   endforeach()
-  file(WRITE ${dir}/${name}.def "${def}")
-  set(out ${dir}/lib${name}_delay.a)
-  execute_process(COMMAND ${CMAKE_DLLTOOL} ${killAt} --input-def ${dir}/${name}.def --dllname ${dll}
-                          --output-delaylib ${out}
-                  WORKING_DIRECTORY ${dir} RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${CMAKE_DLLTOOL} could not make ${out}")
-  endif()
-  add_library(delayload_${name} STATIC IMPORTED GLOBAL)
-  set_target_properties(delayload_${name} PROPERTIES IMPORTED_LOCATION ${out})
+  list(REMOVE_DUPLICATES entries)
+  set(output ${CMAKE_BINARY_DIR}/delayload/delay_${name}.c)
+  vanto_delay_stubs(${output} ${name} ${dll} ${entries})
+  set_property(GLOBAL APPEND PROPERTY VANTO_DELAY_IMPORT_SOURCES ${output})
+  add_library(delayload_${name} INTERFACE IMPORTED GLOBAL)
+  set_target_properties(delayload_${name} PROPERTIES INTERFACE_LINK_LIBRARIES vanto_util)
 endfunction()

@@ -5,7 +5,7 @@
 #include <string>
 
 std::string MakeBackupPath(const std::string& localPath);
-// Where a file without an old version is written until it is complete.
+// Where a download writes the new file until it is complete and takes its place.
 std::string MakePartPath(const std::string& localPath);
 // The extension with its dot, as the shell finds it; empty when there is none.
 std::string FindPathExtension(const std::string& path);

@@ -5,6 +5,7 @@
 #include "http/BackupPath.h"
 #include "http/DownloadErrorRow.h"
 #include "http/DownloadLog.h"
+#include "http/DurableFile.h"
 #include "http/FileMove.h"
 #include "util/FileUtil.h"
 #include "util/LogIfOpen.h"
@@ -35,11 +36,7 @@ void CDownloadBackup::PutBackLeftover() {
 }
 
 bool CDownloadBackup::SecureOldFile() {
-  if (m_bSecured) {
-    ClearReadOnlyProperty(m_strLocalPath);
-    ::DeleteFileA(m_strLocalPath.c_str());
-    return true;
-  }
+  if (m_old != OldFile::Unknown) return true;  // a later attempt writes its partial file anew
   // The backup path may hold the last good file (see PutBackLeftover):
   // never replace it.
   unsigned long error = 0;
@@ -50,21 +47,52 @@ bool CDownloadBackup::SecureOldFile() {
   }
   switch (QueryPathState(m_strLocalPath, &error)) {
     case PathState::Absent:
-      m_bSecured = true;  // nothing to keep: a failure removes the partial file
+      m_old = OldFile::None;
       return true;
     case PathState::Unreadable:
       ReportNotSecured(error);
       return false;
     case PathState::Present:
-      break;
+      m_old = OldFile::AtItsPath;
+      return true;
   }
-  if (!MoveFileReplacing(m_strLocalPath, m_strBackupPath)) {
+  return false;
+}
+
+bool CDownloadBackup::PutInPlace(const std::string& partPath, bool keepOldFile) {
+  bool copyKept = false;
+  if (m_old == OldFile::AtItsPath) {
+    // A read-only old file is replaced like any other.
+    ClearReadOnlyProperty(m_strLocalPath);
+    // A copy, so that the old file stays at its path until the one move.
+    if (keepOldFile) copyKept = ::CopyFileA(m_strLocalPath.c_str(), m_strBackupPath.c_str(), TRUE) != FALSE;
+  }
+  if (ReplaceFileDurably(partPath, m_strLocalPath)) return true;
+  const DWORD error = ::GetLastError();
+  if (copyKept) ::DeleteFileA(m_strBackupPath.c_str());
+  if (m_old == OldFile::AtItsPath && IsHeldOpenError(error)) return PutInPlaceAroundHeldFile(partPath, error);
+  LogIfOpen(LOG_ERROR, "%sMove Down File Fail(%s -> %s), ErrCode = %d", kPrefix, partPath.c_str(),
+            m_strLocalPath.c_str(), static_cast<int>(error));
+  AddDownloadErrorRow(m_caller, "로컬 파일 열기 실패(%s). : %s", m_strLocalPath, error);
+  return false;
+}
+
+bool CDownloadBackup::PutInPlaceAroundHeldFile(const std::string& partPath, unsigned long refusal) {
+  LogIfOpen(LOG_INFO, "%sFile In Use, Moved To The Backup Before It Is Replaced(%s -> %s), ErrCode = %d", kPrefix,
+            m_strLocalPath.c_str(), m_strBackupPath.c_str(), static_cast<int>(refusal));
+  // Never over a backup: SecureOldFile found the backup path free.
+  if (!::MoveFileExA(m_strLocalPath.c_str(), m_strBackupPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
     ReportNotSecured(::GetLastError());
     return false;
   }
-  m_bSecured = true;
-  m_bBackupMade = true;
-  return true;
+  m_old = OldFile::AtBackupPath;
+  if (ReplaceFileDurably(partPath, m_strLocalPath)) return true;
+  const DWORD error = ::GetLastError();
+  LogIfOpen(LOG_ERROR, "%sMove Down File Fail(%s -> %s), ErrCode = %d", kPrefix, partPath.c_str(),
+            m_strLocalPath.c_str(), static_cast<int>(error));
+  AddDownloadErrorRow(m_caller, "로컬 파일 열기 실패(%s). : %s", m_strLocalPath, error);
+  Restore();
+  return false;
 }
 
 void CDownloadBackup::ReportNotSecured(unsigned long error) {
@@ -80,45 +108,37 @@ void CDownloadBackup::Restore() { RestoreWithRow(kRestoreRow); }
 void CDownloadBackup::RestoreAfterOpenFailure() { RestoreWithRow("백업 파일 복구 실패(%s). : %s"); }
 
 void CDownloadBackup::RestoreBeforeTransfer() {
-  if (m_bSecured) Restore();
+  if (m_old == OldFile::None) Restore();
 }
 
 void CDownloadBackup::RestoreAfterError() {
-  if (!m_bSecured) return;
+  if (m_old == OldFile::Unknown || m_old == OldFile::AtItsPath) return;
   if (MoveBack()) return;
   const DWORD error = ::GetLastError();
   LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail, ErrCode = %d", kPrefix, static_cast<int>(error));
   AddDownloadErrorRow(m_caller, kRestoreRow, m_strBackupPath, error);
-  DropPartialFile();
 }
 
 void CDownloadBackup::DeleteBackup() {
   LogIfOpen(LOG_DEBUG, "%sDelete Backup File(%s)", kPrefix, m_strBackupPath.c_str());
+  if (m_old != OldFile::AtBackupPath) return;  // the one replacing move made none
+  ClearReadOnlyProperty(m_strBackupPath);
   ::DeleteFileA(m_strBackupPath.c_str());
 }
 
 void CDownloadBackup::RestoreWithRow(const char* rowFormat) {
+  if (m_old == OldFile::AtItsPath) return;
   if (MoveBack()) return;
   const DWORD error = ::GetLastError();
   LogIfOpen(LOG_DEBUG, "%sRestore Backup File Fail(%s -> %s), ErrCode = %d", kPrefix, m_strBackupPath.c_str(),
             m_strLocalPath.c_str(), static_cast<int>(error));
   AddDownloadErrorRow(m_caller, rowFormat, m_strBackupPath, error);
-  DropPartialFile();
 }
 
 bool CDownloadBackup::MoveBack() {
   if (!MoveFileReplacing(m_strBackupPath, m_strLocalPath)) return false;
-  m_bBackupMade = false;
-  m_bSecured = false;
+  m_old = OldFile::AtItsPath;
   return true;
-}
-
-void CDownloadBackup::DropPartialFile() {
-  if (m_bBackupMade) return;  // the backup is still there; keep the evidence
-  if (m_bSecured) {
-    ClearReadOnlyProperty(m_strLocalPath);
-    ::DeleteFileA(m_strLocalPath.c_str());
-  }
 }
 
 void SettleLeftoverBackup(const std::string& localPath, bool fileIsCurrent, const char* logPrefix) {

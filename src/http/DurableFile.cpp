@@ -5,6 +5,7 @@
 
 #include <io.h>
 #else
+#include <cerrno>
 #include <unistd.h>
 #endif
 
@@ -22,5 +23,13 @@ bool ReplaceFileDurably(const std::string& from, const std::string& to) {
   return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
   return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+bool IsHeldOpenError(unsigned long error) {
+#ifdef _WIN32
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+#else
+  return error == EBUSY || error == ETXTBSY;
 #endif
 }

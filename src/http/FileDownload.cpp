@@ -13,7 +13,6 @@
 #include "http/DownloadBackup.h"
 #include "http/DownloadErrorRow.h"
 #include "http/DownloadLog.h"
-#include "http/DurableFile.h"
 #include "http/InternetError.h"
 #include "http/LocalFileSink.h"
 #include "http/PacedReader.h"
@@ -29,10 +28,11 @@ const char* const kPrefix = kDownloadLogPrefix;
 const FrameLogStyle kStyle = {kDownloadLogPrefix, "Goto ReSendRequest1.", LOG_DEBUG, LOG_DEBUG, LOG_ERROR, true, false};
 const int kRetry = 1;  // internal: take the second attempt
 
-// A file downloaded where none was is written beside its place and moved
-// there in one step only when it is complete, so an interrupted download
-// leaves nothing at the path: a system file, fetched only while it is
-// missing, is never kept half written. Whatever is left at the end goes.
+// The new content of a file is written beside its place and put there in
+// one step only when it is complete, flushed and dated: an interrupted
+// download leaves the old file, or for a file that was not there (a system
+// file, fetched only while it is missing) nothing, at the path, never a
+// half-written one. Whatever is left at the end goes.
 class CPartFile {
  public:
   explicit CPartFile(std::string path) : m_strPath(std::move(path)) {}
@@ -45,9 +45,9 @@ class CPartFile {
   CPartFile& operator=(const CPartFile&) = delete;
 
   const std::string& Path() const { return m_strPath; }
-  // false with the system's error; the file then goes with this object.
-  bool MoveTo(const std::string& localPath) {
-    if (!ReplaceFileDurably(m_strPath, localPath)) return false;
+  // false (reported by the backup rules); the file then goes with this object.
+  bool PutInPlace(CDownloadBackup& backup, bool keepOldFile) {
+    if (!backup.PutInPlace(m_strPath, keepOldFile)) return false;
     m_strPath.clear();
     return true;
   }
@@ -185,11 +185,10 @@ class CFileDownload {
       }
     }
     const bool gzip = m_item.m_nGzipFlag == 1;
-    const bool fresh = !m_backup.HasOldFile();
-    CPartFile part(fresh ? MakePartPath(local) : std::string());
-    const std::string& writePath = fresh ? part.Path() : local;
+    CPartFile part(m_item.m_strPartPath.empty() ? MakePartPath(local) : m_item.m_strPartPath);
+    const std::string& writePath = part.Path();
     LocalFilePlan filePlan = MakeLocalFilePlan(m_item, gzip, m_http.m_bounds, m_nDeadlineMs);
-    filePlan.path = writePath;
+    filePlan.writePath = writePath;
     filePlan.gzip = gzip;
     CLocalFileSink sink(filePlan, m_caller.nRequestStopFlag, m_nProgressFlag ? &m_caller.display : nullptr);
     if (!sink.Open()) {
@@ -238,14 +237,9 @@ class CFileDownload {
         LogIfOpen(LOG_DEBUG, "%sSet File Modify Date Success", kPrefix);
       }
     }
-    if (fresh && !part.MoveTo(local)) {
-      const DWORD error = ::GetLastError();
-      LogIfOpen(LOG_ERROR, "%sMove Down File Fail(%s -> %s), ErrCode = %d", kPrefix, writePath.c_str(), local.c_str(),
-                static_cast<int>(error));
-      AddDownloadErrorRow(m_caller, "로컬 파일 열기 실패(%s). : %s", local, error);
-      return DOWNLOAD_LOCAL_WRITE;
-    }
-    if (dateRc < 0) return DOWNLOAD_SET_DATE;  // the new file stays, with the wrong time
+    // With the wrong time the new file stays, and the old one as its backup.
+    if (!part.PutInPlace(m_backup, dateRc < 0)) return DOWNLOAD_LOCAL_WRITE;
+    if (dateRc < 0) return DOWNLOAD_SET_DATE;
 
     m_backup.DeleteBackup();
     return DOWNLOAD_OK;

@@ -1,9 +1,11 @@
 #pragma once
-// One file from the update server to its local path: the old file is moved
-// to a backup first and comes back on every failure, so afterwards the local
-// path holds either the complete new file with the server's time or the
-// previous file. The pieces: TransferLoop (reads, blocks), LocalFileSink
-// (file, stop, bar, end checks), DownloadBackup (the backup rules).
+// One file from the update server to its local path: the new content is
+// written beside the path and takes the old file's place in one step when
+// it is complete, so afterwards, and at any moment a kill or a power cut
+// could come, the local path holds either the previous file or the
+// complete new file with the server's time. The pieces: TransferLoop
+// (reads, blocks), LocalFileSink (file, stop, bar, end checks),
+// DownloadBackup (the backup rules, the replacement).
 #include <cstdint>
 #include <string>
 

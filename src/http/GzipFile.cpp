@@ -24,13 +24,15 @@ std::string ErrnoText(int error) {
 }
 }  // namespace
 
-int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint64_t maxDecoded) {
+int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint64_t maxDecoded,
+                       const std::string& nameInLog) {
   decodedSize = 0;
   if (filePath.empty()) return 1;
+  const char* const name = nameInLog.empty() ? filePath.c_str() : nameInLog.c_str();
 
   UniqueFile input(std::fopen(filePath.c_str(), "rb"));
   if (!input) {
-    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 1. File open error. '%s'", filePath.c_str());
+    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 1. File open error. '%s'", name);
     return 0;
   }
   std::setvbuf(input.get(), nullptr, _IOFBF, kFileBufferSize);
@@ -48,7 +50,7 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint6
   const std::string tempPath = filePath + ".gunzip~";
   UniqueFile output(std::fopen(tempPath.c_str(), "wb"));
   if (!output) {
-    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 2. File open error. '%s'", filePath.c_str());
+    if (g_pMyLog) g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 2. File open error. '%s'", name);
     return 0;
   }
   std::setvbuf(output.get(), nullptr, _IOFBF, kFileBufferSize);
@@ -79,7 +81,7 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint6
     dropTemp();
     return 0;
   }
-  if (!IsGzipDecodingSound(filePath, result, writeError, maxDecoded)) {
+  if (!IsGzipDecodingSound(name, result, writeError, maxDecoded)) {
     dropTemp();
     return 0;
   }
@@ -94,6 +96,7 @@ int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint6
 
 bool IsGzipDecodingSound(const std::string& filePath, const GzipDecodeResult& result, int writeError,
                          uint64_t maxDecoded) {
+  const char* const name = filePath.c_str();
   if (writeError || result.state == GZIP_DECODE_SINK_ERROR) {
     if (g_pMyLog)
       g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> 2. CFileException::%s.",
@@ -104,7 +107,7 @@ bool IsGzipDecodingSound(const std::string& filePath, const GzipDecodeResult& re
     if (g_pMyLog)
       g_pMyLog->Log(LOG_ERROR,
                     "CVantoExeDlg::UnCompressGzipFile> Decoded Size Bound Reached(%s), Bound = %llu, Decoded Size = %llu",
-                    filePath.c_str(), static_cast<unsigned long long>(maxDecoded),
+                    name, static_cast<unsigned long long>(maxDecoded),
                     static_cast<unsigned long long>(result.decodedSize));
     return false;
   }
@@ -112,7 +115,7 @@ bool IsGzipDecodingSound(const std::string& filePath, const GzipDecodeResult& re
       result.state == GZIP_DECODE_INIT_ERROR) {
     if (g_pMyLog) {
       g_pMyLog->Log(LOG_ERROR, "CVantoExeDlg::UnCompressGzipFile> Gzip Stream %s(%s) : %s, Decoded Size = %llu",
-                    GzipDecodeStateText(result.state), filePath.c_str(), result.damage,
+                    GzipDecodeStateText(result.state), name, result.damage,
                     static_cast<unsigned long long>(result.decodedSize));
       if (result.decodedSize == 0)
         g_pMyLog->Log(LOG_ERROR,

@@ -11,8 +11,10 @@
 // was whole (CRC-32 and length field as decoded, nothing cut short); on
 // failure the original stays as it was and nothing else is left. Content
 // that would grow beyond maxDecoded bytes fails when the bound is reached,
-// so a small answer can never fill the disk.
-int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint64_t maxDecoded = UINT64_MAX);
+// so a small answer can never fill the disk. The log names the file
+// nameInLog (empty: filePath): a download decodes beside the file's place.
+int UnCompressGzipFile(const std::string& filePath, uint64_t& decodedSize, uint64_t maxDecoded = UINT64_MAX,
+                       const std::string& nameInLog = std::string());
 
 // Whether the decoding of filePath's content into a file succeeded: every
 // member whole, something decoded, within maxDecoded, and no write failed

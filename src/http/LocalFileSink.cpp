@@ -20,7 +20,7 @@ CLocalFileSink::CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRun
       m_progress(bar, m_plan.chunked, m_plan.serverSize, clock) {}
 
 bool CLocalFileSink::Open() {
-  m_file.reset(std::fopen(m_plan.path.c_str(), "wb"));
+  m_file.reset(std::fopen(m_plan.WritePath().c_str(), "wb"));
   if (!m_file) return false;
   // Blocks reach the disk a read at a time: one system call per 64 KiB
   // instead of one per block. A write the disk refuses still fails the
@@ -136,7 +136,7 @@ bool CLocalFileSink::CheckGzip(int64_t& decoded) {
   const int64_t bound = DecodedSizeBound(m_plan.chunked ? 0 : m_plan.serverSize, m_nTotal, m_plan.bounds);
   if (!m_bStreamed) {
     uint64_t size = 0;
-    if (!UnCompressGzipFile(m_plan.path, size, static_cast<uint64_t>(bound))) return false;
+    if (!UnCompressGzipFile(m_plan.WritePath(), size, static_cast<uint64_t>(bound), m_plan.path)) return false;
     decoded = static_cast<int64_t>(size);
     return true;
   }
@@ -154,7 +154,7 @@ bool CLocalFileSink::CheckGzip(int64_t& decoded) {
 int CLocalFileSink::CheckDigest() const {
   const std::string& path = m_plan.path;
   std::string actual;
-  if (!Sha256OfFile(path, actual)) {
+  if (!Sha256OfFile(m_plan.WritePath(), actual)) {
     LogIfOpen(LOG_ERROR, "%sDown File SHA-256 Read Fail(%s)", kPrefix, path.c_str());
     return DOWNLOAD_HASH_MISMATCH;
   }

@@ -14,7 +14,7 @@
 #include "util/FileOwner.h"
 
 struct LocalFilePlan {
-  std::string path;
+  std::string path;        // the file's place, as logs and rows name it
   bool chunked = false;    // size unknown: no size check, the bar cycles
   int64_t serverSize = 0;  // checked after the transfer when above 0
   std::string sha256;      // expected digest of the decoded file (lower-case hex); empty: none
@@ -24,6 +24,11 @@ struct LocalFilePlan {
   // Clock time by which the transfer must have ended; negative: none.
   int64_t deadlineMs = -1;
   TransferBounds bounds;  // the decoded size of a gzip answer of unknown size
+  // Where the content is written and checked, beside the file's place until
+  // it is complete; empty: at path.
+  std::string writePath;
+
+  const std::string& WritePath() const { return writePath.empty() ? path : writePath; }
   bool gzip = false;      // the answer is gzip-encoded: decoded while it arrives
 };
 
@@ -34,7 +39,7 @@ class CLocalFileSink : public ITransferSink {
   CLocalFileSink(LocalFilePlan plan, const int32_t& stopFlag, IRunDisplay* bar,
                  ProgressClock clock = SteadyMilliseconds);
 
-  // Opens the path for writing ("wb") and starts the bar; false with the
+  // Opens the write path for writing ("wb") and starts the bar; false with the
   // system's error as the open left it (nothing logged).
   bool Open();
 

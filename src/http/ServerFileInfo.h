@@ -13,4 +13,5 @@ struct ServerFileInfo {
   int32_t m_nGzipFlag = -1;     // -1 unknown, 0 plain, 1 Content-Encoding gzip
   std::string m_strSha256;      // expected SHA-256 of a download (lower-case hex), or empty (input)
   std::string m_strBackupPath;  // where the old file waits during a download; empty: the usual name (input)
+  std::string m_strPartPath;    // where the new content is written first; empty: the usual name (input)
 };

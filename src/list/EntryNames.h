@@ -7,5 +7,5 @@
 // Where the old file waits during the download: the name the list reading
 // chose, or the usual one.
 std::string EntryBackupPath(const FileItem& item);
-// Where a file without an old version is written until it is complete.
+// Where a download writes the new file until it is complete and takes its place.
 std::string EntryPartPath(const FileItem& item);

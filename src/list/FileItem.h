@@ -36,6 +36,10 @@ struct FileItem {
   // Where the old file waits during a download when the usual name beside
   // it is itself a published file; empty: the usual name.
   std::string m_strBackupPath;
+  // Where the new content is written before it takes the file's place when
+  // the usual name is published too or is the entry's backup; empty: the
+  // usual name.
+  std::string m_strPartPath;
 };
 
 // A list owns its items.

@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "list/EntryNames.h"
 #include "list/ListFileScanner.h"
 #include "list/PublishedPaths.h"
 #include "list/UpdateDecision.h"
@@ -124,6 +125,10 @@ int ReadListFile(CFileItemLists& lists, const CVantoCfg& cfg, const ListReadCont
     if (!item->m_strBackupPath.empty() && g_pMyLog)
       g_pMyLog->Log(LOG_INFO, "CVantoExeDlg::GetFileListFileFromFile> Backup Name Is Published, Backup Of %s Goes To %s",
                     item->m_strLocalPath.c_str(), item->m_strBackupPath.c_str());
+    item->m_strPartPath = published.SeparatePartPathFor(item->m_strLocalPath, EntryBackupPath(*item));
+    if (!item->m_strPartPath.empty() && g_pMyLog)
+      g_pMyLog->Log(LOG_INFO, "CVantoExeDlg::GetFileListFileFromFile> Part Name Is Taken, New Content Of %s Goes To %s",
+                    item->m_strLocalPath.c_str(), item->m_strPartPath.c_str());
 
     if (display) {
       display->SetStaticText(IDC_STATIC_FILE, item->m_strFilePath);

@@ -17,6 +17,10 @@ class CPublishedPaths {
   bool Contains(const std::string& localPath) const;
   // Empty when the usual backup name is free; else a name the list does not publish.
   std::string SeparateBackupPathFor(const std::string& localPath) const;
+  // The same for the file the new content is written to (a.dll.part~): it
+  // must be neither a published file nor the entry's backup (a file named
+  // x.part~ has the backup x.part~.part~).
+  std::string SeparatePartPathFor(const std::string& localPath, const std::string& backupPath) const;
 
  private:
   std::set<std::wstring> m_keys;

@@ -10,6 +10,7 @@ ServerFileInfo ToServerInfo(const FileItem& item) {
   info.m_nGzipFlag = item.m_nGzipFlag;
   info.m_strSha256 = item.m_strSha256;
   info.m_strBackupPath = item.m_strBackupPath;
+  info.m_strPartPath = item.m_strPartPath;
   return info;
 }
 

@@ -1,25 +1,7 @@
 #include "util/DllSearch.h"
 
-#include <delayimp.h>
-
 #include <cstring>
 #include <string>
-
-namespace {
-// Every delay-imported DLL (cmake/DelayImports.cmake) is loaded here, from
-// the system folder by its full path, whatever the process's search order.
-FARPROC WINAPI LoadDelayImport(unsigned notify, PDelayLoadInfo info) {
-  if (notify != dliNotePreLoadLibrary || !info) return nullptr;
-  // nullptr lets the runtime try the name itself: with RestrictDllSearch in
-  // effect that searches the system folder only, and fails there too.
-  return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll));
-}
-}  // namespace
-
-// The C runtime's delay-load helper asks this hook before it loads a DLL.
-// Defined in the object that main reaches (RestrictDllSearch), so the
-// linker takes it before the runtime's empty default.
-PfnDliHook __pfnDliNotifyHook2 = LoadDelayImport;
 
 bool HasDllSearchFlags() {
   // KB2533623 brought the flags and SetDefaultDllDirectories together.

@@ -10,7 +10,7 @@
 // is never searched (SetDllDirectory). The program ships no DLL of its own,
 // so its folder is not searched either. false when SetDefaultDllDirectories
 // is missing; the delay-imported system DLLs still come from the system
-// folder by full path (LoadSystemLibrary), see cmake/DelayImports.cmake.
+// folder by full path (LoadSystemLibrary, util/DelayImport.h).
 bool RestrictDllSearch();
 
 // true when this Windows knows the LOAD_LIBRARY_SEARCH_* flags.
@@ -18,7 +18,7 @@ bool HasDllSearchFlags();
 
 // A system DLL by its full path in the system folder, its own dependencies
 // from there too; nullptr for a name with a path in it or when it cannot be
-// loaded. The loader of the delay-imported DLLs.
+// loaded. The loader of the delay-imported DLLs (util/DelayImport.h).
 HMODULE LoadSystemLibrary(const char* name);
 
 // LoadLibraryEx flags for a component loaded by its full path: its

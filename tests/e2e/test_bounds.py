@@ -5,6 +5,8 @@ the old file intact and one log line naming what was wrong, and the disk
 the bombs use stays bounded (measured while they run)."""
 import os
 import re
+import select
+import subprocess
 import sys
 import threading
 import time
@@ -144,33 +146,94 @@ class BoundsTest(HttpCase):
         self.assertIn("Decoded Size Bound Reached(%s), Bound = %d" % (harness.to_windows(self.local("bomb.dll")),
                                                                         64 * MIB), self.log())
 
-    def test_a_new_file_killed_before_it_takes_its_place_leaves_nothing_there(self):
-        """A file that was not there (a system file is fetched only while it
-        is missing) is written beside its place and moved there complete in
-        one step. Killed at that move, nothing is at the path; the next
-        download puts it there whole and leaves nothing beside it."""
-        self.publish("sys/new.dll", TEXT, MTIME)
-        target = self.local("sys", "new.dll")
-        settings = os.path.join(self.dir, "kill_settings.txt")
+    def kill_download(self, rel, target, function, suffix, nth=1):
+        """One download of rel to target by the driver, ended (as a crash or a
+        power loss would end it) at the nth call of function on a path
+        ending with suffix."""
+        self.run_count += 1
+        settings = os.path.join(self.dir, f"kill_settings{self.run_count}.txt")
         with open(settings, "wb") as f:
             f.write("".join(f"{k}={v}\n" for k, v in self.settings.items()).encode("cp949"))
-        logdir = os.path.join(self.dir, "kill_log")
+        logdir = os.path.join(self.dir, f"kill_log{self.run_count}")
         os.makedirs(logdir)
-        tail = os.path.join(self.dir, "kill_tail.txt")
+        tail = os.path.join(self.dir, f"kill_tail{self.run_count}.txt")
         with open(tail, "wb") as f:
-            f.write(('"%s" "%s" item sys/new.dll "%s" info download 1' % (
-                harness.to_windows(settings), harness.to_windows(logdir), harness.to_windows(target))).encode("cp949"))
+            f.write(('"%s" "%s" item %s "%s" info download 1' % (
+                harness.to_windows(settings), harness.to_windows(logdir), rel, harness.to_windows(target))).encode("cp949"))
         killat = harness.exe_path("vanto_killat.exe")
         r = harness.run(killat, [harness.to_windows(harness.exe_path("vanto_http_driver.exe")), harness.to_windows(tail),
-                                 "90000", "MoveFileExA", "new.dll.part~"], timeout=150)
-        self.assertEqual(r.returncode, 0, harness.describe(r))
-        self.assertFalse(os.path.exists(target), "nothing at the path of a file that never arrived whole")
+                                 "90000", function, suffix, str(nth)], timeout=150)
+        self.assertEqual(r.returncode, 0, f"{function}(...{suffix}) #{nth}: " + harness.describe(r))
 
-        out = self.download("sys/new.dll", target, "info")
+    def assert_downloads_whole(self, rel, target, data):
+        out = self.download(rel, target, "info")
         self.assertEqual(out.int("download_result"), 0)
-        self.assertEqual(self.read(target), TEXT)
+        self.assertEqual(self.read(target), data)
         self.assertAlmostEqual(os.path.getmtime(target), MTIME, delta=2)
+
+    def test_a_download_killed_while_it_replaces_a_file_leaves_the_old_or_the_new_one_whole(self):
+        """The new content is written beside the file, flushed and dated, and
+        takes the old file's place in one move. Killed at each file call on
+        the way, the path holds the old file whole (a file that was not there,
+        such as a system file fetched only while it is missing: nothing); the
+        next download puts the new one there and leaves nothing beside it."""
+        self.publish("sys/new.dll", TEXT, MTIME)
+        target = self.local("sys", "new.dll")
+        self.kill_download("sys/new.dll", target, "MoveFileExA", "new.dll.part~")
+        self.assertFalse(os.path.exists(target), "nothing at the path of a file that never arrived whole")
+        self.assert_downloads_whole("sys/new.dll", target, TEXT)
         self.assertEqual(os.listdir(self.local("sys")), ["new.dll"])
+
+        self.publish("app.dll", TEXT, MTIME)
+        target = self.put_local("app.dll")
+        for function in ("CreateFileA", "GetFileAttributesExA", "MoveFileExA"):
+            self.kill_download("app.dll", target, function, "app.dll.part~")
+            self.assertEqual(self.read(target), OLD, f"killed at {function}: the old file whole at its path")
+        self.assert_downloads_whole("app.dll", target, TEXT)
+        self.assertEqual(sorted(n for n in os.listdir(self.local()) if n.startswith("app.dll")), ["app.dll"])
+
+    def test_a_program_that_runs_is_replaced_through_its_backup(self):
+        """A running program can be renamed but not replaced: it moves to the
+        backup path first, then the new file takes its place (logged). Killed
+        between the two moves, the old program waits as the backup and the
+        new file whole beside the path; the next download puts the old one
+        back first and then replaces it again."""
+        probe = harness.exe_path("vanto_probe_exit.exe")
+        old = self.read(probe)
+        new = old + b"version 2"
+        self.publish("run.exe", new, MTIME)
+        target = harness.write_file(self.local("run.exe"), old)
+        backup = target + ".exe"
+        proc = subprocess.Popen([harness.loader_for(probe), target, "sleep", "300"], env=harness.env(),
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
+
+        def stop():
+            os.killpg(proc.pid, 9)
+            proc.wait()
+            proc.stdout.close()
+
+        self.addCleanup(stop)
+        ready, _, _ = select.select([proc.stdout], [], [], 60)
+        self.assertTrue(ready and proc.stdout.readline().startswith(b"acp="), "the program did not start")
+
+        # Before the old program moves, at the move and between the moves.
+        for function, suffix, nth in (("MoveFileExA", "run.exe.part~", 1), ("MoveFileExA", "\\run.exe", 1)):
+            self.kill_download("run.exe", target, function, suffix, nth)
+            self.assertEqual(self.read(target), old, f"killed at {function}(...{suffix}) #{nth}")
+            self.assertFalse(os.path.exists(backup))
+        self.kill_download("run.exe", target, "MoveFileExA", "run.exe.part~", 2)
+        self.assertFalse(os.path.exists(target))
+        self.assertEqual(self.read(backup), old, "the old program waits as the backup")
+        self.assertEqual(self.read(target + ".part~"), new, "the new one whole beside its place")
+
+        self.assert_downloads_whole("run.exe", target, new)
+        self.assertIsNone(proc.poll(), "the old program still runs")
+        log = self.log()
+        w = harness.to_windows
+        self.assertIn("Put Back Backup File Of An Interrupted Download(%s -> %s)" % (w(backup), w(target)), log)
+        self.assertIn("[INFO ] CVantoExeDlg::DownloadOneFileFromServer> File In Use, Moved To The Backup Before It Is "
+                      "Replaced(%s -> %s), ErrCode = " % (w(target), w(backup)), log)
+        self.assertFalse(os.path.exists(target + ".part~"))
 
     def test_a_server_that_drips_is_cut_at_the_deadline(self):
         """Time-outs of 1 s each: every read gets its byte in time, the

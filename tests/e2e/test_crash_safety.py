@@ -1,9 +1,10 @@
 """VantoExe killed (TerminateProcess, as a crash or a power loss would end
-it) at the three moments a download is most exposed: during a transfer,
-after a transfer but before the backup is deleted, and during a gzip
-decode. At the moment of the kill every file is still there, as its old
-version (at its path or as the backup) or complete; the next run ends with
-RESULT 0, every file current and nothing left behind."""
+it) at the three moments a download is most exposed: during a transfer, at
+the move that puts the new file in place, and during a gzip decode. At the
+moment of the kill every file is at its path, as its old version or
+complete; the next run ends with RESULT 0, every file current and nothing
+left behind. A backup that a run of an earlier version left (it wrote the
+new file at the path) is settled by the next run."""
 import os
 import subprocess
 import sys
@@ -49,18 +50,17 @@ class CrashSafetyTest(vanto.PublishedCase):
             self.publish(rel, content(rel, version), 1600000000 + version * 86400)
 
     def assert_nothing_lost(self, moment):
-        """Each file: the old version at its path or as the backup, or the new one complete."""
+        """Each file at its path: the old version or the new one, complete."""
         old, new = self.version - 1, self.version
         for rel in FILES:
-            kept = self.read_local(rel) in (content(rel, old), content(rel, new)) or \
-                self.read_local(BACKUPS[rel]) == content(rel, old)
-            self.assertTrue(kept, f"{moment}: {rel} lost")
+            self.assertIn(self.read_local(rel), (content(rel, old), content(rel, new)), f"{moment}: {rel} lost")
+            self.assertFalse(os.path.exists(self.local(BACKUPS[rel])), f"{moment}: {rel}")
 
     def leftovers(self):
         found = []
         for root, _dirs, names in os.walk(self.target):
             found += [os.path.join(root, n) for n in names if n.endswith((".bin.bin", ".dll.dll", ".txt.txt", ".ocx.ocx",
-                                                                          ".gunzip~", ".lst.lst"))]
+                                                                          ".gunzip~", ".part~", ".lst.lst"))]
         return found
 
     # --- runs -----------------------------------------------------------
@@ -114,54 +114,63 @@ class CrashSafetyTest(vanto.PublishedCase):
         self.publish_version(1)
         self.run_to_the_end("the first run")
 
-        # 1. During a transfer: the old file waits as the backup.
+        # 1. During a transfer: the new content grows beside the old file.
         self.publish_version(2)
         self.server.set_rule("vanto/" + BIG, slow=0.1, times=1)
         self.start_run()
+        part = self.local(BIG) + ".part~"
         deadline = time.monotonic() + 90
-        while not (os.path.exists(self.local(BACKUPS[BIG])) and os.path.exists(self.local(BIG))
-                   and os.path.getsize(self.local(BIG)) >= 8192):
+        while not (os.path.exists(part) and os.path.getsize(part) >= 8192):
             self.assertLess(time.monotonic(), deadline, "the slow transfer never started")
             time.sleep(0.05)
         self.stop_all()
-        self.assertLess(len(self.read_local(BIG)), len(content(BIG, 2)), "killed during the transfer")
-        self.assertEqual(self.read_local(BACKUPS[BIG]), content(BIG, 1))
+        self.assertLess(len(self.read_local(BIG + ".part~")), len(content(BIG, 2)), "killed during the transfer")
         self.assert_nothing_lost("during a transfer")
+        self.assertEqual(self.read_local(BIG), content(BIG, 1))
         self.run_failing(BIG, "a kill during a transfer", close_after=5000)
         self.run_to_the_end("a kill during a transfer")
 
-        # 2. After a transfer, before the backup is deleted: the new file is
-        # complete and stamped, the old one still beside it.
+        # 2. At the move that puts the new file in place: it is complete and
+        # dated beside the path, the old one still at it.
         self.publish_version(3)
-        self.kill_at_call("DeleteFileA", "\\" + BACKUPS[DLL].replace("/", "\\"))
+        self.kill_at_call("MoveFileExA", "\\" + DLL.replace("/", "\\") + ".part~")
         self.assertEqual(self.result_code(self.target), "2", "a killed run reads as not finished")
-        self.assertEqual(self.read_local(DLL), content(DLL, 3))
-        self.assertEqual(self.read_local(BACKUPS[DLL]), content(DLL, 2))
-        self.assert_nothing_lost("after a transfer")
-        self.run_to_the_end("a kill before the backup was deleted")
-        self.assertIn("CVantoExeDlg::IsFileToDownload> Delete Backup File Of A Finished Download(" +
-                      harness.to_windows(self.local(BACKUPS[DLL])) + ")", self.log_text(self.target))
+        self.assertEqual(self.read_local(DLL), content(DLL, 2))
+        self.assertEqual(self.read_local(DLL + ".part~"), content(DLL, 3))
+        self.assert_nothing_lost("at the move")
+        self.run_to_the_end("a kill at the move")
 
         # 3. During a gzip decode, which runs while the answer arrives: part
-        # of the decoded content at the file's path, the old file as the backup.
+        # of the decoded content beside the file, the old file at its path.
         self.publish_version(4)
         self.server.set_rule("vanto/" + TEXT, gzip=True, chunked=True, slow=0.1, times=1)
         self.start_run()
         deadline = time.monotonic() + 90
-        while not (os.path.exists(self.local(BACKUPS[TEXT])) and os.path.exists(self.local(TEXT))
-                   and os.path.getsize(self.local(TEXT)) >= 65536):
+        part = TEXT + ".part~"
+        while not (os.path.exists(self.local(part)) and os.path.getsize(self.local(part)) >= 65536):
             self.assertLess(time.monotonic(), deadline, "the slow gzip answer never started")
             time.sleep(0.05)
         self.stop_all()
-        partial = self.read_local(TEXT)
+        partial = self.read_local(part)
         self.assertNotIn(partial, (content(TEXT, 3), content(TEXT, 4)), "killed during the decode")
         self.assertTrue(content(TEXT, 4).startswith(partial[:65536]), "decoded while it arrived, not encoded")
-        self.assertEqual(self.read_local(BACKUPS[TEXT]), content(TEXT, 3))
+        self.assertEqual(self.read_local(TEXT), content(TEXT, 3))
         self.assert_nothing_lost("during a gzip decode")
         self.run_failing(TEXT, "a kill during a gzip decode", gzip=True, chunked=True, reset_after=0)
         self.run_to_the_end("a kill during a gzip decode")
+
+        # 4. What a run of an earlier version left when it was killed: the
+        # old file as the backup beside a current file (killed before its
+        # clean-up) or beside a half-written one (killed during a transfer).
+        harness.write_file(self.local(BACKUPS[DLL]), content(DLL, 3))
+        harness.write_file(self.local(BACKUPS[OTHER]), content(OTHER, 3))
+        harness.write_file(self.local(OTHER), content(OTHER, 4)[:1000])
+        self.run_to_the_end("backups of an earlier version")
+        log = self.log_text(self.target)
+        self.assertIn("CVantoExeDlg::IsFileToDownload> Delete Backup File Of A Finished Download(" +
+                      harness.to_windows(self.local(BACKUPS[DLL])) + ")", log)
         self.assertIn("CVantoExeDlg::IsFileToDownload> Put Back Backup File Of An Interrupted Download(" +
-                      harness.to_windows(self.local(BACKUPS[TEXT])), self.log_text(self.target))
+                      harness.to_windows(self.local(BACKUPS[OTHER])), log)
 
 
 if __name__ == "__main__":

@@ -1,22 +1,24 @@
 """VantoExe runs as administrator; its own folder and the target folder (its
 working folder during registration) may be writable by other users. A
-whole run with files planted in both: a bcrypt.dll and a regedit.exe, as
-another user could drop them there. Neither may be loaded or started. The
+whole run with files planted in both: a bcrypt.dll, a wininet.dll and a
+regedit.exe, as another user could drop them there. None may be loaded or
+started. The
 run also registers, in process, a COM server that needs a DLL lying beside
 it: that dependency must still be found.
 
-Why bcrypt.dll stands for the planted DLL: under Wine a DLL is taken from
+Why bcrypt.dll and wininet.dll stand for the planted DLLs: under Wine a DLL is taken from
 the program's folder only when Wine is told to prefer files over its own
 built-in DLLs (WINEDLLOVERRIDES "n,b"), which is how Windows treats every
 DLL. Wine's own user32.dll imports version.dll and zlib1.dll, so with that
-setting Wine itself would load a planted copy of those two; bcrypt.dll is
-of the same kind (a system DLL outside KnownDLLs that the program uses)
-and Wine's start-up does not touch it. That VantoExe imports no zlib1.dll
+setting Wine itself would load a planted copy of those two; bcrypt.dll and
+wininet.dll are of the same kind (system DLLs outside KnownDLLs that the
+program uses) and Wine's start-up does not touch them. That VantoExe imports no zlib1.dll
 at all is checked from its import table (tests/imports).
 
-The i686 build still imports bcrypt.dll the plain way (its delay imports do
-not work yet, cmake/DelayImports.cmake), so there the DLL is planted in the
-target folder only."""
+Both builds, the shipped i686 one included, load these DLLs (and version
+and gdiplus) at their first call from the system folder by full path; a
+build that imports them the plain way loads the copies beside the program
+at start and fails here."""
 import os
 import shutil
 import subprocess
@@ -30,6 +32,10 @@ import vanto  # noqa: E402
 SERVERS_KEY = "HKCU\\Software\\VantoTest\\ComServers"
 PLANTED_KEY = "HKCU\\Software\\VantoTest\\Planting"
 RUN_LIMIT = 180
+# The recording DLL under both names: as wininet.dll it lacks WinINet's
+# functions, so a build that imported WinINet the plain way does not even
+# start (Wine's loader then stops at its error message until RUN_LIMIT).
+PLANTED_DLLS = ("bcrypt.dll", "wininet.dll")
 
 
 def reg_query(key):
@@ -53,17 +59,17 @@ class DllPlantingTest(vanto.PublishedCase):
         exe = self.install(ini=self.ini(OCX_FILE_REGISTRY_MODE=1))
         app = os.path.dirname(exe)
         planted = []
-        dll_folders = (self.target,) if harness.pe_machine(exe) == "i386" else (app, self.target)
         for folder in (app, self.target):
             os.makedirs(folder, exist_ok=True)
             shutil.copy2(harness.exe_path("vanto_recorder.exe"), os.path.join(folder, "regedit.exe"))
             planted.append(os.path.join(folder, "regedit.exe.rec"))
-            if folder in dll_folders:
-                shutil.copy2(harness.exe_path("planted_bcrypt.dll"), os.path.join(folder, "bcrypt.dll"))
-                planted.append(os.path.join(folder, "bcrypt.dll.calls"))
+            for dll in PLANTED_DLLS:
+                shutil.copy2(harness.exe_path("planted_bcrypt.dll"), os.path.join(folder, dll))
+                planted.append(os.path.join(folder, dll + ".calls"))
 
         env = harness.env()
-        env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";bcrypt=n,b"
+        env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";" + ",".join(
+            dll[:-len(".dll")] for dll in PLANTED_DLLS) + "=n,b"
         harness.ensure_wine_session()
         # Started from its own folder, as the launcher starts the working copy.
         proc = subprocess.Popen([harness.loader_for(exe), exe, "R"], env=env, cwd=app, stdin=subprocess.DEVNULL,

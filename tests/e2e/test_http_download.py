@@ -26,6 +26,7 @@ class DownloadTest(HttpCase):
     def assert_restored(self):
         self.assertEqual(self.read(self.target), OLD)
         self.assertFalse(os.path.exists(self.backup), "backup left behind")
+        self.assertFalse(os.path.exists(self.target + ".part~"), "partial file left behind")
 
     def test_success_new_file_with_server_time_and_no_backup(self):
         os.chmod(self.target, 0o444)  # read-only old file is replaced too
@@ -144,9 +145,8 @@ class DownloadTest(HttpCase):
 
     def test_old_file_held_by_another_program_is_left_untouched(self):
         # Held for writing without sharing rename or read: the old file can
-        # neither be moved nor copied to its backup, but could be truncated
-        # (and after the short answer, nothing would bring it back).
-        self.server.set_rule("pub/bin/app.dll", close_after=5000)
+        # neither be replaced nor moved to its backup, but could be
+        # truncated. The complete new file does not take its place.
         out = self.drive("lock", harness.to_windows(self.target), "item", "bin/app.dll",
                          harness.to_windows(self.target), "info", "download", "1")
         self.assertEqual(out.int("lock"), 1)

@@ -98,24 +98,33 @@ class RunTest(vanto.PublishedCase):
         self.assertNotIn("CVantoExeDlg::OnDownComplete> Post WM_CLOSE Message", log)
         self.assertEqual(self.result_code(self.target), "2", "not finished: the final result is written at exit")
 
-    def test_published_file_named_like_a_backup_survives_and_both_stay_current(self):
-        """a.dll.dll is the usual backup name of a.dll; published beside it,
-        it is no backup: never deleted while a.dll is current, never moved
-        over a.dll when a.dll changes."""
+    def test_published_files_named_like_a_backup_or_a_part_file_survive_and_all_stay_current(self):
+        """a.dll.dll is the usual backup name of a.dll and a.dll.part~ the file
+        its new content is written to; published beside it, neither is
+        deleted, overwritten or moved over a.dll when a.dll changes. The
+        part-named file comes first in the list, so a download of a.dll that
+        wrote into it would leave it missing at the end of the run."""
+        others = {"bin/a.dll.dll": b"the other published file", "bin/a.dll.part~": b"a part-named published file"}
+        for path, data in others.items():
+            self.publish(path, data, 1600000000)
         self.publish("bin/a.dll", b"a version 1", 1600000000)
-        self.publish("bin/a.dll.dll", b"the other published file", 1600000000)
-        self.write_list(list(FILES) + ["bin/a.dll", "bin/a.dll.dll"])
+        self.write_list(list(FILES) + ["bin/a.dll.part~", "bin/a.dll", "bin/a.dll.dll"])
         for version, rewrite in ((1, False), (2, True), (2, False)):
             if rewrite:
                 self.publish("bin/a.dll", b"a version %d" % version, 1600000000 + version * 86400)
             self.assertTrue(self.run_once(sub=f"app{version}{int(rewrite)}"))
             self.assertEqual(self.result_code(self.target), "0")
             self.assertEqual(self.read_local("bin/a.dll"), b"a version %d" % version)
-            self.assertEqual(self.read_local("bin/a.dll.dll"), b"the other published file")
+            for path, data in others.items():
+                self.assertEqual(self.read_local(path), data, path)
+        log = self.log_text(self.target)
+        local = harness.to_windows(self.local("bin/a.dll"))
         self.assertIn("CVantoExeDlg::GetFileListFileFromFile> Backup Name Is Published, Backup Of %s Goes To %s"
-                      % (harness.to_windows(self.local("bin/a.dll")),
-                         harness.to_windows(self.local("bin/a.dll.backup~"))), self.log_text(self.target))
+                      % (local, local + ".backup~"), log)
+        self.assertIn("CVantoExeDlg::GetFileListFileFromFile> Part Name Is Taken, New Content Of %s Goes To %s"
+                      % (local, local + ".part1~"), log)
         self.assertFalse(os.path.exists(self.local("bin/a.dll.backup~")))
+        self.assertFalse(os.path.exists(self.local("bin/a.dll.part1~")))
 
     def test_pass_entry_failure_does_not_fail_the_run(self):
         self.write_list(list(FILES) + ["bin/optional.dll,,,EXE|PASS"])

@@ -1,10 +1,10 @@
 // Test tool: starts a program and terminates it (TerminateProcess, as a
 // crash or a power loss would end it) at the exact moment it calls a
 // kernel32 function on a given file, before the call does anything.
-//   vanto_killat EXE TAIL_FILE TIMEOUT_MS FUNCTION PATH_SUFFIX
+//   vanto_killat EXE TAIL_FILE TIMEOUT_MS FUNCTION PATH_SUFFIX [NTH]
 // FUNCTION takes a narrow path as its first argument (DeleteFileA,
-// MoveFileExA, ...); the program is ended at its first call whose path
-// ends with PATH_SUFFIX (ignoring case). TAIL_FILE holds the command-line
+// MoveFileExA, ...); the program is ended at its first call (or its NTH)
+// whose path ends with PATH_SUFFIX (ignoring case). TAIL_FILE holds the command-line
 // tail in CP949. Prints "pid N", then "killed PATH" (exit 0), or "ended
 // CODE" / "timeout" (exit 2; on time-out the program is ended too).
 // The program runs under this tool as its debugger: a breakpoint on the
@@ -103,7 +103,7 @@ DWORD& InstructionPointer(CONTEXT& context) { return context.Eip; }
 
 int main(int argc, char** argv) {
   if (argc < 6) {
-    std::fprintf(stderr, "usage: vanto_killat EXE TAIL_FILE TIMEOUT_MS FUNCTION PATH_SUFFIX\n");
+    std::fprintf(stderr, "usage: vanto_killat EXE TAIL_FILE TIMEOUT_MS FUNCTION PATH_SUFFIX [NTH]\n");
     return 1;
   }
   const std::string exe = argv[1];
@@ -111,6 +111,8 @@ int main(int argc, char** argv) {
   const DWORD timeoutMs = std::strtoul(argv[3], nullptr, 10);
   const char* function = argv[4];
   const std::string suffix = argv[5];
+  const unsigned long nth = argc > 6 ? std::strtoul(argv[6], nullptr, 10) : 1;
+  unsigned long matched = 0;
 
   std::string commandLine = "\"" + exe + "\"" + (tail.empty() ? "" : " " + tail);
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
@@ -174,7 +176,7 @@ int main(int argc, char** argv) {
           context.ContextFlags = CONTEXT_FULL;
           ::GetThreadContext(thread.get(), &context);
           const std::string path = ReadNarrowString(process.get(), FirstArgument(process.get(), context));
-          if (EndsWith(path, suffix)) {
+          if (EndsWith(path, suffix) && ++matched >= nth) {
             ::TerminateProcess(process.get(), 9);
             ::WaitForSingleObject(process.get(), 10000);
             std::printf("killed %s\n", path.c_str());

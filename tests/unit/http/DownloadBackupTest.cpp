@@ -14,14 +14,17 @@ const std::string kPrefix = "CVantoExeDlg::DownloadOneFileFromServer> ";
 class DownloadBackupTest : public TempDirTest {
  protected:
   DownloadBackupTest()
-      : m_local(m_dir.Child("app.dll")), m_saved(m_local + ".dll"), m_backup(m_local, m_caller) {}
+      : m_local(m_dir.Child("app.dll")), m_saved(m_local + ".dll"), m_part(m_local + ".part~"),
+        m_backup(m_local, m_caller) {}
 
   std::string Read(const std::string& path) {
     std::string bytes;
     return ReadWholeFile(path, &bytes) ? bytes : "(missing)";
   }
-  // The download writing the local path.
+  // What an interrupted run of an earlier version left at the local path.
   void WritePartial(const std::string& bytes) { ASSERT_TRUE(WriteWholeFile(m_local, bytes)); }
+  // The download writing the new content beside the local path.
+  void WriteNew(const std::string& bytes) { ASSERT_TRUE(WriteWholeFile(m_part, bytes)); }
   bool HasRow(const std::string& start) {
     for (const auto& row : m_display.m_rows) {
       if (row.first == LIST_ROW_ERROR && row.second.compare(0, start.size(), start) == 0) return true;
@@ -36,41 +39,72 @@ class DownloadBackupTest : public TempDirTest {
   DownloadCaller m_caller{m_display, m_stop, m_msg};
   std::string m_local;
   std::string m_saved;
+  std::string m_part;
   CDownloadBackup m_backup;
 };
 
-TEST_F(DownloadBackupTest, ReadOnlyOldFileIsSecuredAndComesBack) {
+// The old file never leaves its path: the new one, written beside it,
+// replaces it in one move, read-only or not; a failure leaves it alone.
+TEST_F(DownloadBackupTest, TheOldFileStaysAtItsPathUntilTheNewOneReplacesIt) {
   ASSERT_TRUE(WriteWholeFile(m_local, "old"));
   ::SetFileAttributesA(m_local.c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(m_backup.BackupPath(), m_saved);
-  m_backup.SecureOldFile();
-  EXPECT_EQ(Read(m_local), "(missing)");
-  EXPECT_EQ(Read(m_saved), "old");
-  WritePartial("partial");
+  ASSERT_TRUE(m_backup.SecureOldFile());
+  EXPECT_TRUE(m_backup.HasOldFile());
+  WriteNew("first attempt");
+  m_backup.RestoreBeforeTransfer();
+  ASSERT_TRUE(m_backup.SecureOldFile());  // the second attempt
+  WriteNew("partial");
   m_backup.Restore();
+  m_backup.RestoreAfterError();
+  m_backup.RestoreAfterOpenFailure();
   EXPECT_EQ(Read(m_local), "old");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+
+  WriteNew("new");
+  ASSERT_TRUE(m_backup.PutInPlace(m_part));
+  m_backup.DeleteBackup();
+  EXPECT_EQ(Read(m_local), "new");
+  EXPECT_EQ(Read(m_part), "(missing)");
+  EXPECT_EQ(Read(m_saved), "(missing)");
+  EXPECT_TRUE(m_log.Contains(kPrefix + "Delete Backup File(" + m_saved + ")"));
+  EXPECT_FALSE(m_log.Contains("File In Use"));
+  EXPECT_TRUE(m_display.m_rows.empty());
+}
+
+// A file held open as a running program or a loaded DLL is (shared for
+// reading and deleting, so it can be renamed but not replaced): the old file
+// moves to the backup path first, then the new one takes its place.
+TEST_F(DownloadBackupTest, AHeldOpenFileIsMovedAsideAndReplaced) {
+  ASSERT_TRUE(WriteWholeFile(m_local, "old"));
+  HANDLE held = ::CreateFileA(m_local.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(m_backup.SecureOldFile());
+  WriteNew("new");
+  const bool placed = m_backup.PutInPlace(m_part);
+  ::CloseHandle(held);
+  ASSERT_TRUE(placed);
+  EXPECT_EQ(Read(m_local), "new");
+  EXPECT_EQ(Read(m_saved), "old");
+  EXPECT_TRUE(m_log.Contains("[INFO ] " + kPrefix + "File In Use, Moved To The Backup Before It Is Replaced(" +
+                             m_local + " -> " + m_saved + "), ErrCode = "));
+  m_backup.DeleteBackup();
   EXPECT_EQ(Read(m_saved), "(missing)");
   EXPECT_TRUE(m_display.m_rows.empty());
 }
 
-TEST_F(DownloadBackupTest, SecondAttemptDropsThePartialFileAndKeepsTheOldOne) {
+// The new file cannot take the place: the old one is back at its path, the
+// new one stays where it was written (its owner removes it).
+TEST_F(DownloadBackupTest, ANewFileThatCannotTakeThePlaceLeavesTheOldOne) {
   ASSERT_TRUE(WriteWholeFile(m_local, "old"));
-  m_backup.SecureOldFile();
-  WritePartial("first attempt");
-  m_backup.SecureOldFile();
-  EXPECT_EQ(Read(m_local), "(missing)");
-  EXPECT_EQ(Read(m_saved), "old");
-  // Failing before the second transfer still brings the old file back.
-  m_backup.RestoreBeforeTransfer();
+  ASSERT_TRUE(m_backup.SecureOldFile());
+  EXPECT_FALSE(m_backup.PutInPlace(m_part));  // nothing was written
   EXPECT_EQ(Read(m_local), "old");
-  // Success: the backup goes.
-  m_backup.SecureOldFile();
-  WritePartial("new");
-  m_backup.DeleteBackup();
-  EXPECT_EQ(Read(m_local), "new");
   EXPECT_EQ(Read(m_saved), "(missing)");
-  EXPECT_TRUE(m_log.Contains(kPrefix + "Delete Backup File(" + m_saved + ")"));
-  EXPECT_TRUE(m_display.m_rows.empty());
+  EXPECT_TRUE(m_log.Contains("[ERROR] " + kPrefix + "Move Down File Fail(" + m_part + " -> " + m_local +
+                             "), ErrCode = 2"));
+  EXPECT_TRUE(HasRow("로컬 파일 열기 실패(" + m_local + "). : "));
 }
 
 // Without an old file every way of failing removes the partial file and
@@ -90,7 +124,7 @@ TEST_F(DownloadBackupTest, WithoutAnOldFileAFailureLeavesNoPartialFile) {
     SCOPED_TRACE(c.row);
     m_display.m_rows.clear();
     m_backup.SecureOldFile();
-    WritePartial("partial");
+    EXPECT_FALSE(m_backup.HasOldFile());
     (m_backup.*c.restore)();
     EXPECT_EQ(Read(m_local), "(missing)");
     EXPECT_TRUE(HasRow(std::string(c.row) + m_saved + "). : ")) << (m_display.m_rows.empty() ? "" : m_display.m_rows[0].second);
@@ -109,33 +143,34 @@ TEST_F(DownloadBackupTest, NothingMovedNothingRestoredAfterAnEarlyError) {
   EXPECT_FALSE(m_log.Contains("Restore Backup File Fail"));
 }
 
-// An old file that cannot be moved away is never opened for writing: the
-// download would truncate it with no backup to bring it back.
+// An old file held open so that it can be neither replaced nor moved aside
+// is left untouched, and the new file does not take its place.
 TEST_F(DownloadBackupTest, AnOldFileThatCannotBeSecuredIsLeftUntouched) {
   struct Case {
     const char* name;
     std::string local;
     DWORD shareMode;  // how another program holds the old file
   };
-  // Too long a backup path (the local path itself still fits).
-  const std::string longName = m_dir.Child(std::string(254 - m_dir.path().size(), 'x') + ".dll");
   const Case cases[] = {
       {"held for writing", m_local, FILE_SHARE_WRITE},
       {"held exclusively", m_local, 0},
-      {"backup path too long", longName, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_LT(c.local.size(), static_cast<size_t>(MAX_PATH));  // the backup path may be longer
+    const std::string part = c.local + ".part~";
     ASSERT_TRUE(WriteWholeFile(c.local, "old"));
+    ASSERT_TRUE(WriteWholeFile(part, "new"));
     m_display.m_rows.clear();
     CDownloadBackup backup(c.local, m_caller);
     HANDLE held = ::CreateFileA(c.local.c_str(), GENERIC_WRITE, c.shareMode, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const bool secured = backup.SecureOldFile();
+    const bool placed = backup.PutInPlace(part);
     ::CloseHandle(held);
-    EXPECT_FALSE(secured);
+    EXPECT_TRUE(secured);
+    EXPECT_FALSE(placed);
     EXPECT_EQ(Read(c.local), "old");
+    EXPECT_EQ(Read(part), "new");
     EXPECT_EQ(Read(backup.BackupPath()), "(missing)");
     EXPECT_TRUE(HasRow("백업 파일 복사 실패(" + c.local + "). : "));
     EXPECT_TRUE(m_log.Contains(kPrefix + "Failed to copy backup files.(" + c.local + " -> " + backup.BackupPath() +
@@ -143,6 +178,7 @@ TEST_F(DownloadBackupTest, AnOldFileThatCannotBeSecuredIsLeftUntouched) {
     EXPECT_TRUE(m_log.Contains(kPrefix + "The old file could not be backed up, so it is left untouched.(" + c.local +
                                ")"));
     ::DeleteFileA(c.local.c_str());
+    ::DeleteFileA(part.c_str());
   }
 }
 
@@ -167,8 +203,8 @@ TEST_F(DownloadBackupTest, ALeftoverBackupIsTheLastGoodFile) {
   EXPECT_TRUE(m_log.Contains(kPrefix + "Put Back Backup File Of An Interrupted Download(" + m_saved + " -> " +
                              m_local + ")"));
   ASSERT_TRUE(m_backup.SecureOldFile());
-  EXPECT_EQ(Read(m_saved), "old");
-  WritePartial("partial again");
+  EXPECT_TRUE(m_backup.HasOldFile());
+  WriteNew("partial again");
   m_backup.Restore();
   EXPECT_EQ(Read(m_local), "old");
   EXPECT_EQ(Read(m_saved), "(missing)");

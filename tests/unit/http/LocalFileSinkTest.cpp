@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -359,6 +360,47 @@ TEST_F(LocalFileSinkTest, AGzipAnswerGivenUpEndsItsDecoding) {
   CLocalFileSink left(plan, m_stop, nullptr);
   ASSERT_TRUE(left.Open());
   EXPECT_EQ(left.OnBlock(reinterpret_cast<const unsigned char*>(body.data()), 100, 100), DOWNLOAD_OK);
+}
+
+// The download writes beside the file's place; the checks work on what was
+// written there, and the log names the place.
+TEST_F(LocalFileSinkTest, WrittenBesideItsPlaceAndNamedByIt) {
+  const std::string place = m_dir.Child("file.dll");
+  const std::string part = place + ".part~";
+  const std::string text(100000, 'v');
+  std::string digest;
+  ASSERT_TRUE(WriteWholeFile(place, text));
+  ASSERT_TRUE(Sha256OfFile(place, digest));
+  ASSERT_EQ(std::remove(place.c_str()), 0);
+  const struct {
+    const char* name;
+    std::string answer;
+    int64_t serverSize;
+    int wantRc;
+    std::string wantLine;
+  } cases[] = {
+      {"decoded and hashed beside", Gzip(text), 100000, DOWNLOAD_OK, "UnCompressGzipFile(" + place + ") Success."},
+      {"beyond its bound", Gzip(text), 5000, DOWNLOAD_GZIP_OR_EXCEPTION,
+       "Decoded Size Bound Reached(" + place + "), Bound = 5000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture log;
+    LocalFilePlan plan{place, false, c.serverSize, digest};
+    plan.writePath = part;
+    CLocalFileSink sink(plan, m_stop, nullptr);
+    ASSERT_TRUE(sink.Open());
+    BodyReader reader(c.answer);
+    int64_t total = 0;
+    ASSERT_EQ(RunTransferLoop(reader, sink, TransferPlan(), total), DOWNLOAD_OK);
+    ASSERT_EQ(sink.Close(), DOWNLOAD_OK);
+    EXPECT_EQ(sink.CheckClosedFile(true), c.wantRc);
+    EXPECT_TRUE(log.Contains(c.wantLine)) << log.Text();
+    EXPECT_EQ(ListDirectory(m_dir.path()), std::vector<std::string>{"file.dll.part~"}) << "nothing at the place";
+  }
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(part, &bytes));
+  EXPECT_EQ(bytes, Gzip(text)) << "the last, undecoded answer stays where it was written";
 }
 
 TEST(TransferBoundsTest, BoundsFollowTheKnownSizeOrTheAnswer) {

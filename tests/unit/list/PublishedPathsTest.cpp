@@ -15,3 +15,19 @@ TEST(PublishedPathsTest, OnlyAPublishedBackupNameMovesTheBackupElsewhere) {
   EXPECT_EQ(published.SeparateBackupPathFor("C:\\App\\new.dll"), "");
   EXPECT_TRUE(published.Contains("c:\\app\\X.OCX"));
 }
+
+TEST(PublishedPathsTest, ThePartFileAvoidsPublishedNamesAndTheEntrysOwnBackup) {
+  CPublishedPaths published;
+  for (const char* path : {"C:\\App\\a.dll", "C:\\App\\A.DLL.PART~", "C:\\App\\a.dll.part1~", "C:\\App\\x.part~"})
+    published.Add(path);
+  const struct {
+    const char* local;
+    const char* backup;
+    const char* part;
+  } cases[] = {
+      {"C:\\App\\a.dll", "C:\\App\\a.dll.dll", "C:\\App\\a.dll.part2~"},    // the usual and the next name published
+      {"C:\\App\\b.dll", "C:\\App\\b.dll.dll", ""},                         // free: the usual name
+      {"C:\\App\\x.part~", "C:\\App\\x.part~.part~", "C:\\App\\x.part~.part1~"},  // its backup has the usual part name
+  };
+  for (const auto& c : cases) EXPECT_EQ(published.SeparatePartPathFor(c.local, c.backup), c.part) << c.local;
+}
