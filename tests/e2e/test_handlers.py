@@ -141,6 +141,8 @@ class HandlersTest(vanto.PublishedCase):
         self.assertEqual(reg_value(FONT_KEY, font[:-4]), ("REG_SZ", font))
 
         # Programs: arguments as written; the waited one ended before the run did.
+        # Started without a wait: its record may come after the run's end.
+        self.wait_until("the program never started", lambda: self.record("bin", "rec.exe"), 30)
         quick = self.record("bin", "rec.exe")
         self.assertEqual(len(quick), 1)
         self.assertEqual([quick[0].get(f"arg{i}") for i in (1, 2, 3)], ["--exit=3", "/x", "first"])
@@ -186,6 +188,7 @@ class HandlersTest(vanto.PublishedCase):
         self.assert_logged("CVantoExeDlg::ProcessFontFile> CopyFile(", second, logged=False)
         self.assert_logged("SetRegistryValue(", second, logged=False)
         self.assert_logged(LOCKDOWN_READ, second, logged=False)
+        self.wait_until("the program did not start again", lambda: len(self.record("bin", "rec.exe")) >= 2, 30)
         self.assertEqual(len(self.record("bin", "rec.exe")), 2)
 
     def test_stop_during_the_wait_ends_the_run(self):
