@@ -2,6 +2,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "http/GzipFile.h"
@@ -15,6 +16,18 @@ std::string Text(size_t lines) {
   std::string text;
   for (size_t i = 0; i < lines; ++i) text += "line " + std::to_string(i) + " of the published file\r\n";
   return text;
+}
+
+// A stream reader that hands out bytes in reads of the decoder's size;
+// capacities of each read go to largestRead when given.
+std::function<size_t(unsigned char*, size_t)> ReaderOver(const std::string& bytes, size_t* largestRead = nullptr) {
+  return [&bytes, largestRead, offset = size_t{0}](unsigned char* buffer, size_t capacity) mutable {
+    if (largestRead) *largestRead = std::max(*largestRead, capacity);
+    const size_t n = std::min(capacity, bytes.size() - offset);
+    std::copy(bytes.begin() + offset, bytes.begin() + offset + n, buffer);
+    offset += n;
+    return n;
+  };
 }
 
 class GzipFileTest : public TempDirTest {
@@ -195,18 +208,11 @@ TEST(GzipStream, LargeContentStreamsInSmallPieces) {
   std::string text;
   for (int i = 0; i < 200000; ++i) text += "block " + std::to_string(i * 7919 % 100003) + "\n";
   const std::string gz = Gzip(text);
-  size_t offset = 0;
   size_t largestRead = 0;
   size_t largestWrite = 0;
   std::string out;
   const GzipDecodeResult result = DecodeGzipStream(
-      [&](unsigned char* buffer, size_t capacity) {
-        largestRead = std::max(largestRead, capacity);
-        const size_t n = std::min(capacity, gz.size() - offset);
-        std::copy(gz.begin() + offset, gz.begin() + offset + n, buffer);
-        offset += n;
-        return n;
-      },
+      ReaderOver(gz, &largestRead),
       [&](const unsigned char* data, size_t length) {
         largestWrite = std::max(largestWrite, length);
         out.append(reinterpret_cast<const char*>(data), length);
@@ -221,15 +227,8 @@ TEST(GzipStream, LargeContentStreamsInSmallPieces) {
 
 TEST(GzipStream, SinkFailureStopsDecoding) {
   const std::string gz = Gzip(std::string(100000, 'a'));
-  size_t offset = 0;
-  const GzipDecodeResult result = DecodeGzipStream(
-      [&](unsigned char* buffer, size_t capacity) {
-        const size_t n = std::min(capacity, gz.size() - offset);
-        std::copy(gz.begin() + offset, gz.begin() + offset + n, buffer);
-        offset += n;
-        return n;
-      },
-      [](const unsigned char*, size_t) { return false; });
+  const GzipDecodeResult result =
+      DecodeGzipStream(ReaderOver(gz), [](const unsigned char*, size_t) { return false; });
   EXPECT_EQ(result.state, GZIP_DECODE_SINK_ERROR);
   EXPECT_EQ(result.decodedSize, 0u);
 }
@@ -237,15 +236,9 @@ TEST(GzipStream, SinkFailureStopsDecoding) {
 TEST(GzipStream, OutputBoundHandsNoMoreToTheSink) {
   const std::string gz = Gzip(std::string(100000, 'a')) + Gzip("second member");
   for (uint64_t bound : {uint64_t{0}, uint64_t{1}, uint64_t{4096}, uint64_t{99999}}) {
-    size_t offset = 0;
     uint64_t received = 0;
     const GzipDecodeResult result = DecodeGzipStream(
-        [&](unsigned char* buffer, size_t capacity) {
-          const size_t n = std::min(capacity, gz.size() - offset);
-          std::copy(gz.begin() + offset, gz.begin() + offset + n, buffer);
-          offset += n;
-          return n;
-        },
+        ReaderOver(gz),
         [&](const unsigned char*, size_t length) {
           received += length;
           return true;

@@ -333,7 +333,9 @@ TEST_F(LocalFileSinkTest, GzipAnswersDecodeWhileTheyArriveWithTheSameVerdicts) {
       int64_t total = 0;
       ASSERT_EQ(RunTransferLoop(reader, sink, TransferPlan(), total), DOWNLOAD_OK);
       ASSERT_EQ(sink.Close(), DOWNLOAD_OK);
-      if (streamed && c.wantRc == DOWNLOAD_OK) EXPECT_EQ(Content().substr(0, 100), content.substr(0, 100));
+      if (streamed && c.wantRc == DOWNLOAD_OK) {
+        EXPECT_EQ(Content().substr(0, 100), content.substr(0, 100));
+      }
       rc[streamed] = sink.CheckClosedFile(true);
       log[streamed] = WithoutClock(capture.Text());
       file[streamed] = Content();
@@ -342,7 +344,9 @@ TEST_F(LocalFileSinkTest, GzipAnswersDecodeWhileTheyArriveWithTheSameVerdicts) {
     EXPECT_EQ(rc[1], c.wantRc);
     EXPECT_EQ(rc[1], rc[0]);
     EXPECT_EQ(log[1], log[0]);
-    if (c.wantRc == DOWNLOAD_OK) EXPECT_EQ(file[1], file[0]);
+    if (c.wantRc == DOWNLOAD_OK) {
+      EXPECT_EQ(file[1], file[0]);
+    }
   }
 }
 
