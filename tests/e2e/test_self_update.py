@@ -7,7 +7,6 @@ machine leave the program as it was, and the run goes on.
 
 The server's program file is this build with a newer time and the version
 resource 11.11.7.2 instead of 11.11.7.1, so each log shows which copy ran."""
-import glob
 import os
 import struct
 import sys
@@ -50,27 +49,27 @@ class SelfUpdateTest(vanto.PublishedCase):
     def launch(self):
         """One launch of the installed program as users start it; the log
         files it and the copies it started wrote, by the version that ran."""
-        before = set(self.log_files())
+        before = self.log_snapshot(self.target)
         result_file = os.path.join(self.target, "VantoExe.ini")
         if os.path.exists(result_file):
             os.remove(result_file)
         self.start(self.exe)
         self.assertTrue(self.wait_all(timeout=120, folder=self.app))
-        # A process writes files named ..._<thread>.log (a new one each hour).
+        # A process writes files named ..._<process>.log (a new one each hour).
+        # Wine reuses process ids, so a launch may append to an earlier
+        # launch's file: take what each file gained.
         by_process = {}
-        for name in sorted(set(self.log_files()) - before):
-            process = name.rsplit("_", 1)[1]
-            with open(name, "rb") as f:
-                by_process[process] = by_process.get(process, "") + vanto.decode_log(f.read())
+        for name, data in sorted(self.log_snapshot(self.target).items()):
+            gained = vanto.decode_log(data)[len(vanto.decode_log(before.get(name, b""))):]
+            if gained:
+                process = name.rsplit("_", 1)[1]
+                by_process[process] = by_process.get(process, "") + gained
         logs = {}
         for text in by_process.values():
             version = text.split("VantoExe Start, Version = ", 1)[1].split("\n", 1)[0].strip()
             self.assertNotIn(version, logs, "one process per version in a launch")
             logs[version] = text
         return logs
-
-    def log_files(self):
-        return glob.glob(os.path.join(self.target, "log", "VantoExe_*.log"))
 
     def installed(self):
         with open(self.exe, "rb") as f:
