@@ -189,8 +189,9 @@ class PublishVerifyTest(PublishCase):
         self.assertEqual(rc, 1)
         self.assertEqual(lines, ["list file Vanto.lst: not reachable (result -5: status other than 200, or proxy "
                                  "authentication failed)"])
-        self.assertEqual(self.vantoctl("publish", "verify").returncode, 2)
-        self.assertEqual(self.vantoctl("publish", "verify", "--ini", self.win("none.ini")).returncode, 2)
+        for args in (["publish", "verify"], ["publish", "verify", "--ini", self.win("none.ini")]):
+            r = self.vantoctl(*args)
+            self.assertEqual(r.returncode, 2, harness.describe(r))
 
 
 if __name__ == "__main__":
