@@ -311,10 +311,12 @@ http {{
                 "stop_seconds": stop_seconds}
 
     def click_stop_during_transfer(self, app, target, local_file, proc):
-        """Clicks Stop once the transfer has written a few MB; seconds from the
+        """Clicks Stop once the transfer has written a few MB beside the file; seconds from the
         click until the log shows the run's end; then closes the window."""
         deadline = time.monotonic() + 120
-        while not (os.path.exists(local_file) and os.path.getsize(local_file) > (4 << 20)):
+        # The new content is written beside the file (NAME.part~) until it is complete.
+        writing = local_file + ".part~"
+        while not (os.path.exists(writing) and os.path.getsize(writing) > (4 << 20)):
             if time.monotonic() > deadline or proc.poll() is not None:
                 raise SystemExit("the throttled transfer never got going")
             time.sleep(0.05)
