@@ -28,26 +28,30 @@ uint32_t ReadResponse(CHttpRequest& request, void* buffer, uint32_t capacity) {
 }  // namespace
 
 CBodyReadThread::CBodyReadThread(std::unique_ptr<CHttpRequest> request, std::shared_ptr<void> keepAlive,
-                                 const int32_t& stopFlag, IRunDisplay* pump)
-    : m_shared(std::make_shared<Shared>()), m_nStopFlag(stopFlag), m_pPump(pump) {
+                                 const int32_t& stopFlag, IRunDisplay* pump, CBodyReaderPark* park)
+    : m_nStopFlag(stopFlag), m_pPump(pump), m_pPark(park) {
+  if (!park || !park->Take(m_shared, m_thread)) {
+    m_shared = std::make_shared<BodyReadShared>();
+    try {
+      m_thread = std::thread(Work, m_shared);
+    } catch (const std::system_error&) {
+      // No thread to spare: the reads are made here, as they wait.
+    }
+  }
+  std::lock_guard<std::mutex> hold(m_shared->lock);
   m_shared->request = std::move(request);
   m_shared->keepAlive = std::move(keepAlive);
-  try {
-    m_thread = std::thread(Work, m_shared);
-  } catch (const std::system_error&) {
-    // No thread to spare: the reads are made here, as they wait.
-  }
 }
 
 CBodyReadThread::~CBodyReadThread() {
   if (m_thread.joinable()) Abandon();
 }
 
-void CBodyReadThread::Work(std::shared_ptr<Shared> shared) {
+void CBodyReadThread::Work(std::shared_ptr<BodyReadShared> shared) {
   std::unique_lock<std::mutex> hold(shared->lock);
   for (;;) {
-    shared->changed.wait(hold, [&] { return shared->asked != 0 || shared->finish || shared->abandon; });
-    if (shared->finish || shared->abandon) break;
+    shared->changed.wait(hold, [&] { return shared->asked != 0 || shared->abandon || shared->quit; });
+    if (shared->abandon || shared->quit) break;
     const uint32_t capacity = shared->asked;
     shared->asked = 0;
     if (shared->buffer.size() < capacity) shared->buffer.resize(capacity);
@@ -75,6 +79,15 @@ void CBodyReadThread::Work(std::shared_ptr<Shared> shared) {
   keepAlive.reset();
 }
 
+void CBodyReadThread::End(const std::shared_ptr<BodyReadShared>& shared, std::thread& thread) {
+  {
+    std::lock_guard<std::mutex> hold(shared->lock);
+    shared->quit = true;
+    shared->changed.notify_all();
+  }
+  thread.join();
+}
+
 uint32_t CBodyReadThread::Read(void* buffer, uint32_t capacity) {
   if (capacity == 0) return 0;
   if (!m_thread.joinable()) return ReadResponse(*m_shared->request, buffer, capacity);
@@ -95,23 +108,35 @@ uint32_t CBodyReadThread::Read(void* buffer, uint32_t capacity) {
 }
 
 std::unique_ptr<CHttpRequest> CBodyReadThread::Finish() {
-  if (!m_thread.joinable()) return std::move(m_shared->request);
+  if (!m_thread.joinable()) {
+    m_keepAlive = std::move(m_shared->keepAlive);
+    return std::move(m_shared->request);
+  }
+  std::unique_ptr<CHttpRequest> request;
+  bool reading = false;
   {
     std::lock_guard<std::mutex> hold(m_shared->lock);
-    if (m_shared->busy) {
+    reading = m_shared->busy;
+    if (reading) {
       // A read still runs (a stop left it): the thread closes the request.
       m_shared->abandon = true;
+      m_shared->changed.notify_all();
     } else {
-      m_shared->finish = true;
+      request = std::move(m_shared->request);
+      // Released with this object, after the caller closed the request: a
+      // connection never goes before its request.
+      m_keepAlive = std::move(m_shared->keepAlive);
     }
-    m_shared->changed.notify_all();
   }
-  if (m_shared->abandon) {
+  if (reading) {
     m_thread.detach();
     return nullptr;
   }
-  m_thread.join();
-  return std::move(m_shared->request);
+  if (m_pPark)
+    m_pPark->Give(std::move(m_shared), std::move(m_thread));
+  else
+    End(m_shared, m_thread);
+  return request;
 }
 
 void CBodyReadThread::Abandon() {
@@ -122,4 +147,35 @@ void CBodyReadThread::Abandon() {
     m_shared->changed.notify_all();
   }
   m_thread.detach();
+}
+
+bool CBodyReaderPark::Take(std::shared_ptr<BodyReadShared>& shared, std::thread& thread) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  if (!m_thread.joinable()) return false;
+  shared = std::move(m_shared);
+  thread = std::move(m_thread);
+  return true;
+}
+
+void CBodyReaderPark::Give(std::shared_ptr<BodyReadShared> shared, std::thread thread) {
+  {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (!m_thread.joinable()) {
+      m_shared = std::move(shared);
+      m_thread = std::move(thread);
+      return;
+    }
+  }
+  CBodyReadThread::End(shared, thread);
+}
+
+bool CBodyReaderPark::HasIdleReader() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  return m_thread.joinable();
+}
+
+void CBodyReaderPark::Close() {
+  std::shared_ptr<BodyReadShared> shared;
+  std::thread thread;
+  if (Take(shared, thread)) CBodyReadThread::End(shared, thread);
 }

@@ -203,7 +203,7 @@ class CFileDownload {
     // The body is read on a thread of its own, so that a stop ends the wait
     // for a server that went silent.
     CBodyReadThread body(std::move(request), m_http.KeepOpen(), m_caller.nRequestStopFlag,
-                         m_nProgressFlag ? &m_caller.display : nullptr);
+                         m_nProgressFlag ? &m_caller.display : nullptr, &m_http.BodyReaders());
     CPacedReader reader(body);
     int64_t total = 0;
     int rc = RunTransferLoop(reader, sink, MakeTransferPlan(m_item, filePlan, gzip), total);

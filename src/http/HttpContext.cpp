@@ -56,6 +56,7 @@ std::shared_ptr<void> CHttpContext::KeepOpen() const {
 }
 
 void CHttpContext::CloseShared() {
+  m_bodyReaders.Close();
   m_pHttpConnection.reset();
   m_pInetSession.reset();
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "config/VantoCfg.h"
+#include "http/BodyReadThread.h"
 #include "http/InetObjects.h"
 #include "http/RequestFrame.h"
 #include "http/TransferBounds.h"
@@ -25,7 +26,7 @@ class CHttpContext {
   bool OpenShared(const char* prefix);
   // The retry's replacement: closes both and opens new ones with agent.
   void ReplaceShared(const char* agent, const char* prefix);
-  // Releases both (exit).
+  // Releases both, and ends the idle body reader (exit).
   void CloseShared();
   // Release one of them; true when there was one to release.
   bool CloseConnection();
@@ -36,6 +37,8 @@ class CHttpContext {
   // Keeps both open for a request that may outlive this context's use of
   // them (a body still read after a stop).
   std::shared_ptr<void> KeepOpen() const;
+  // The thread that read the last body, kept for the next download.
+  CBodyReaderPark& BodyReaders() { return m_bodyReaders; }
 
   // The user accepted a certificate error: later requests relax their checks.
   int m_nCertIgnoreFlag = 0;
@@ -48,4 +51,5 @@ class CHttpContext {
   const CVantoCfg& m_cfg;
   std::shared_ptr<CInetSession> m_pInetSession;
   std::shared_ptr<CInetConnection> m_pHttpConnection;
+  CBodyReaderPark m_bodyReaders;
 };

@@ -7,7 +7,10 @@ port: SMALL small files in 100 folders and one BIG_MB file, plain and
 gzip-encoded. For each row the table shows the bare WinINet loop
 (tests/tools/inet_floor.cpp: the least a WinINet program does for the same
 requests, with the client's request flags), the same loop writing every body
-to a file, curl, and a whole run of VantoExe.exe under Wine (process start to
+to a file, for the fetch rows the same loop replacing every file durably
+(written beside its place, flushed, dated, moved over it write-through:
+what a download must do so that a power cut leaves the old file or the new
+one, never part of one), curl, and a whole run of VantoExe.exe under Wine (process start to
 process end), with the ratios, and the peak memory (VmHWM) of the VantoExe
 process. The bare loop runs right before and right after VantoExe (the mean
 counts); every program starts with an empty WinINet cache.
@@ -238,7 +241,7 @@ http {{
                            capture_output=True, timeout=timeout)
         return time.monotonic() - start, p
 
-    def floor_once(self, method, objects, read_size=65536, save=False, cache_write=False, rtt_ms=0):
+    def floor_once(self, method, objects, read_size=65536, save=False, durable=False, cache_write=False, rtt_ms=0):
         listing = os.path.join(self.work, "objects.txt")
         with open(listing, "w") as f:
             f.write("".join(o + "\n" for o in objects))
@@ -247,7 +250,7 @@ http {{
         shutil.rmtree(saved, ignore_errors=True)
         if save:
             os.makedirs(saved)
-            args += ["--save", harness.to_windows(saved)]
+            args += ["--save", harness.to_windows(saved)] + (["--durable"] if durable else [])
         if cache_write:
             args.append("--cache-write")
         seconds, p = self.wine(self.floor_exe, args)
@@ -308,10 +311,12 @@ http {{
                 "stop_seconds": stop_seconds}
 
     def click_stop_during_transfer(self, app, target, local_file, proc):
-        """Clicks Stop once the transfer has written a few MB; seconds from the
+        """Clicks Stop once the transfer has written a few MB beside the file; seconds from the
         click until the log shows the run's end; then closes the window."""
         deadline = time.monotonic() + 120
-        while not (os.path.exists(local_file) and os.path.getsize(local_file) > (4 << 20)):
+        # The new content is written beside the file (NAME.part~) until it is complete.
+        writing = local_file + ".part~"
+        while not (os.path.exists(writing) and os.path.getsize(writing) > (4 << 20)):
             if time.monotonic() > deadline or proc.poll() is not None:
                 raise SystemExit("the throttled transfer never got going")
             time.sleep(0.05)
@@ -344,10 +349,11 @@ http {{
                 shutil.copy2(os.path.join(src, *rel.split("/")), dst)
         return target
 
-    def add(self, row, work, run, bare=None, saving=None, curl=None, note="", sequential=None):
-        self.results.append({"row": row, "work": work, "bare": bare, "saving": saving, "curl": curl, "run": run,
+    def add(self, row, work, run, bare=None, saving=None, curl=None, note="", sequential=None, durable=None):
+        self.results.append({"row": row, "work": work, "bare": bare, "saving": saving, "durable": durable,
+                             "curl": curl, "run": run,
                              "note": note, "load": os.getloadavg()[0], "sequential": sequential})
-        print(f"  {row}: bare={fmt(bare)} saving={fmt(saving)} curl={fmt(curl)} vanto={fmt(run['seconds'])} "
+        print(f"  {row}: bare={fmt(bare)} saving={fmt(saving)} durable={fmt(durable)} curl={fmt(curl)} vanto={fmt(run['seconds'])} "
               f"result={run['result']} requests={run['requests']} load={os.getloadavg()[0]:.1f}", flush=True)
 
     def check(self, ok, what):
@@ -355,9 +361,14 @@ http {{
             raise SystemExit("benchmark check failed: " + what)
 
     def against_floor(self, steps, run_vanto, saving=True, rtt_ms=0, **options):
+        bare, saved, run, note, _ = self.against_floors(steps, run_vanto, saving, rtt_ms, **options)
+        return bare, saved, run, note
+
+    def against_floors(self, steps, run_vanto, saving=True, rtt_ms=0, durable=False, **options):
         """The bare loop right before and right after the run (their mean
         counts: the machine's load drifts), the bare loop writing the files,
-        and the run. (bare, saving, run, note). Over a link with latency the
+        the bare loop replacing them durably when durable, and the run.
+        (bare, saving, run, note, durable). Over a link with latency the
         bare loop runs once, after the run, and never saving: the link's
         round trips dominate."""
         if rtt_ms:
@@ -365,12 +376,14 @@ http {{
             key = (tuple((method, len(objects)) for method, objects in steps), rtt_ms)
             if key not in self.rtt_floors:  # one bare loop per link for every connection count
                 self.rtt_floors[key] = self.floor(steps, rtt_ms=rtt_ms, **options)
-            return self.rtt_floors[key], None, run, ""
+            return self.rtt_floors[key], None, run, "", None
         before = self.floor(steps, **options)
         run = run_vanto()
         after = self.floor(steps, **options)
         saved = self.floor(steps, save=True, **options) if saving else None
-        return (before + after) / 2, saved, run, f"bare loop before / after the run: {before:.2f} / {after:.2f} s"
+        replaced = self.floor(steps, save=True, durable=True, **options) if durable else None
+        return ((before + after) / 2, saved, run, f"bare loop before / after the run: {before:.2f} / {after:.2f} s",
+                replaced)
 
     def small_objects(self):
         return ["/small/vanto/" + p for p in self.small_paths()]
@@ -441,10 +454,10 @@ http {{
         objects = self.small_objects()
         name = f"fetch{rtt_ms}_{connections}"
         target = self.fresh_target(name)
-        bare, saving, run, note = self.against_floor(
+        bare, saving, run, note, durable = self.against_floors(
             [("head", objects), ("get", objects)],
             lambda: self.vanto_run(name, "/small/vanto", "Vanto.lst", target, rtt_ms=rtt_ms,
-                                   connections=connections), rtt_ms=rtt_ms)
+                                   connections=connections), rtt_ms=rtt_ms, durable=not rtt_ms)
         self.check(run["result"] == "0" and run["entry_requests"].get("GET") == len(objects) + 1,
                    f"fetch row{self.link(rtt_ms)}: {run}")
         self.check(count_files(target) >= len(objects), "fetch row: files missing")
@@ -452,7 +465,7 @@ http {{
         self.add("fetch" + ("-rtt" if rtt_ms else ""),
                  f"{len(objects):,} files into an empty folder (HEAD + GET){self.link(rtt_ms)}{self.lanes(connections)}",
                  run, bare, saving,
-                 curl, note, sequential=2 * len(objects) * rtt_ms / 1000.0 if rtt_ms else None)
+                 curl, note, sequential=2 * len(objects) * rtt_ms / 1000.0 if rtt_ms else None, durable=durable)
 
     def row_fetch(self):
         self.fetch_once(0)
@@ -464,9 +477,9 @@ http {{
         steps = [("get", self.small_objects())]
         name = f"fetch_made{rtt_ms}_{connections}"
         target = self.fresh_target(name)
-        bare, saving, run, note = self.against_floor(
+        bare, saving, run, note, durable = self.against_floors(
             steps, lambda: self.vanto_run(name, "/small/vanto", "Made.lst", target, rtt_ms=rtt_ms,
-                                          connections=connections), rtt_ms=rtt_ms)
+                                          connections=connections), rtt_ms=rtt_ms, durable=not rtt_ms)
         self.check(run["result"] == "0" and run["entry_requests"].get("GET") == self.args.small + 1,
                    f"fetch-made{self.link(rtt_ms)}: {run}")
         self.check(count_files(target) >= self.args.small, "fetch-made row: files missing")
@@ -476,7 +489,7 @@ http {{
                  f"{self.args.small:,} files into an empty folder, made list (GET){self.link(rtt_ms)}"
                  f"{self.lanes(connections)}", run, bare,
                  saving, None if rtt_ms else self.curl_run("get", steps[0][1]), note,
-                 sequential=self.args.small * rtt_ms / 1000.0 if rtt_ms else None)
+                 sequential=self.args.small * rtt_ms / 1000.0 if rtt_ms else None, durable=durable)
 
     def row_fetch_made(self):
         self.fetch_made_once(0)
@@ -544,8 +557,9 @@ http {{
         print()
         print(f"VantoExe {self.vanto}; nginx {nginx_version()} on 127.0.0.1; Wine {wine_version(self.env)}; "
               f"{os.cpu_count()} cores")
-        columns = [("work", 90), ("seq. floor s", 12), ("bare loop s", 11), ("bare, saving s", 14), ("curl s", 7),
-                   ("VantoExe s", 10), ("ratio", 6), ("to saving", 9), ("peak MiB", 8), ("growth MiB", 10),
+        columns = [("work", 90), ("seq. floor s", 12), ("bare loop s", 11), ("bare, saving s", 14),
+                   ("bare, durable s", 15), ("curl s", 7), ("VantoExe s", 10), ("ratio", 6), ("to saving", 9),
+                   ("to durable", 10), ("peak MiB", 8), ("growth MiB", 10),
                    ("load", 5)]
         print("| " + " | ".join(f"{name:>{width}}" if i else f"{name:{width}}" for i, (name, width) in
                                 enumerate(columns)) + " |")
@@ -553,15 +567,19 @@ http {{
         for r in self.results:
             seconds = r["run"]["seconds"]
             grows = r["row"] in SMALL_ROWS and getattr(self, "empty_peak_kb", None)
-            cells = [r["work"], fmt(r["sequential"]), fmt(r["bare"]), fmt(r["saving"]), fmt(r["curl"]), fmt(seconds),
+            cells = [r["work"], fmt(r["sequential"]), fmt(r["bare"]), fmt(r["saving"]), fmt(r["durable"]),
+                     fmt(r["curl"]), fmt(seconds),
                      f"{seconds / r['bare']:.2f}x" if r["bare"] else "-",
                      f"{seconds / r['saving']:.2f}x" if r["saving"] else "-",
+                     f"{seconds / r['durable']:.2f}x" if r["durable"] else "-",
                      f"{r['run']['peak_kb'] / 1024:.1f}",
                      f"{(r['run']['peak_kb'] - self.empty_peak_kb) / 1024:.1f}" if grows else "-", f"{r['load']:.1f}"]
             print("| " + " | ".join(f"{c:>{w}}" if i else f"{c:{w}}" for i, (c, (_, w)) in
                                     enumerate(zip(cells, columns))) + " |")
         print("- bare loop: the mean of one run right before and one right after VantoExe's (over a link with "
-              "latency: one run after it); 'bare, saving': the bare loop writing each body to a file; every program "
+              "latency: one run after it); 'bare, saving': the bare loop writing each body to a file; 'bare, durable': "
+              "the bare loop replacing each file as a download must survive a power cut (NAME.part~, flushed, dated, "
+              "moved over its place write-through); every program "
               "starts with an empty WinINet cache")
         print("- seq. floor: requests x RTT, the least a client pays that asks one question at a time over that link; "
               "growth: peak minus the peak of the empty row's run")

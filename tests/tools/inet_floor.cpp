@@ -4,8 +4,11 @@
 // and one status query; for GET the body is read with reads of the given
 // size and dropped, or written to a file below SAVE_DIR.
 //
-//   vanto_inet_floor HOST PORT head|get OBJECT_LIST [--read-size N] [--save DIR] [--cache-write]
+//   vanto_inet_floor HOST PORT head|get OBJECT_LIST [--read-size N] [--save DIR [--durable]] [--cache-write]
 //
+// --durable saves each body the way a replacement must survive a power cut,
+// and nothing more: written beside its place (NAME.part~), flushed to the
+// disk, dated, then moved over its place in one write-through move.
 // OBJECT_LIST: one object name per line ("/pub/bin/a.dll"). --cache-write
 // drops INTERNET_FLAG_NO_CACHE_WRITE (WinINet then keeps a copy of every
 // answer in the cache, as the client's former flags let it). Prints "requests=N status_not_200=M bytes=B seconds=S" (time of
@@ -58,7 +61,7 @@ void CreateFolders(const std::string& path) {
 int main(int argc, char** argv) {
   if (argc < 5) {
     std::fprintf(stderr,
-                 "usage: vanto_inet_floor HOST PORT head|get OBJECT_LIST [--read-size N] [--save DIR] "
+                 "usage: vanto_inet_floor HOST PORT head|get OBJECT_LIST [--read-size N] [--save DIR [--durable]] "
                  "[--cache-write]\n");
     return 1;
   }
@@ -69,11 +72,14 @@ int main(int argc, char** argv) {
   DWORD readSize = 4096;
   std::string saveDir;
   DWORD flags = kRequestFlags;
+  bool durable = false;
   for (int i = 5; i < argc; ++i) {
     if (std::strcmp(argv[i], "--read-size") == 0 && i + 1 < argc) {
       readSize = static_cast<DWORD>(std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
       saveDir = argv[++i];
+    } else if (std::strcmp(argv[i], "--durable") == 0) {
+      durable = true;
     } else if (std::strcmp(argv[i], "--cache-write") == 0) {
       flags &= ~static_cast<DWORD>(INTERNET_FLAG_NO_CACHE_WRITE);
     } else {
@@ -113,12 +119,15 @@ int main(int argc, char** argv) {
     if (status != 200) ++notOk;
     if (!get) continue;
     HANDLE file = INVALID_HANDLE_VALUE;
+    std::string path;
+    std::string writePath;
     if (!saveDir.empty()) {
-      std::string path = saveDir + object;
+      path = saveDir + object;
       for (char& c : path)
         if (c == '/') c = '\\';
       CreateFolders(path);
-      file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      writePath = durable ? path + ".part~" : path;
+      file = ::CreateFileA(writePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "vanto_inet_floor: cannot write %s (%lu)\n", path.c_str(), ::GetLastError());
         return 1;
@@ -138,7 +147,20 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    if (durable) {
+      // A fixed time, as a list's time would be.
+      const FILETIME stamp = {0x5A3B2C00u, 0x01D9C2A1u};
+      if (!::FlushFileBuffers(file) || !::SetFileTime(file, nullptr, nullptr, &stamp)) {
+        std::fprintf(stderr, "vanto_inet_floor: flushing %s failed (%lu)\n", writePath.c_str(), ::GetLastError());
+        return 1;
+      }
+    }
+    ::CloseHandle(file);
+    if (durable && !::MoveFileExA(writePath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      std::fprintf(stderr, "vanto_inet_floor: moving %s failed (%lu)\n", writePath.c_str(), ::GetLastError());
+      return 1;
+    }
   }
   ::QueryPerformanceCounter(&end);
   const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
